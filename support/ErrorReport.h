@@ -1,0 +1,34 @@
+#pragma once
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+// The program's title, as the task bar and the error boxes show it.
+const QString& applicationTitle();
+void setApplicationTitle(const QString& title);
+
+// The one place where an error that ended a user action is shown: a box with its text, titled with the
+// program's title. The program then goes on with the state reached so far.
+void ReportError(const QString& text);
+void ReportException(const std::exception& e);
+
+// Runs `f` and reports whatever it throws; Qt's event dispatch never sees an exception.
+template <class F>
+void guarded(F&& f) noexcept
+{
+    try {
+        std::forward<F>(f)();
+    } catch (const std::exception& e) {
+        ReportException(e);
+    } catch (...) {
+        ReportError(QStringLiteral("Unexpected error"));
+    }
+}
+
+// A slot that runs `f` under `guarded`, for connect().
+template <class F>
+auto guard(F f)
+{
+    return [f]() mutable { guarded(f); };
+}

@@ -1,0 +1,105 @@
+#include "support/Ini.h"
+
+#include "support/AppError.h"
+#include "support/Installation.h"
+#include "support/TextFile.h"
+
+#include <QFileInfo>
+
+#include <SimpleIni.h>
+
+namespace {
+
+constexpr qsizetype MaxValueLength = 1023;
+
+// Loads the file if there is one; false when it exists but cannot be read.
+bool load(CSimpleIniA& ini, const QString& path, bool* exists = nullptr)
+{
+    ini.SetMultiKey(true); // keeps duplicates so that the first one can win
+    ini.SetSpaces(false);
+    if (exists)
+        *exists = QFileInfo::exists(path);
+    QByteArray data;
+    try {
+        data = textfile::readAll(path);
+    } catch (const AppError&) {
+        return !QFileInfo::exists(path);
+    }
+    return ini.LoadData(data.constData(), size_t(data.size())) >= 0;
+}
+
+} // namespace
+
+QString iniRead(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
+{
+    CSimpleIniA ini;
+    if (!load(ini, path))
+        return defaultValue;
+    const QByteArray s = section.toUtf8();
+    const QByteArray k = key.toUtf8();
+    const char* value = ini.GetValue(s.constData(), k.constData(), nullptr);
+    if (value == nullptr)
+        return defaultValue;
+    return QString::fromUtf8(value).left(MaxValueLength);
+}
+
+void iniWrite(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    CSimpleIniA ini;
+    if (!load(ini, path))
+        throw AppError::unableToWrite(path);
+    QByteArray s = section.toUtf8();
+    QByteArray k = key.toUtf8();
+    // An existing section or key keeps the spelling it has in the file, as Windows keeps it.
+    CSimpleIniA::TNamesDepend names;
+    ini.GetAllSections(names);
+    for (const auto& name : names)
+        if (qstricmp(name.pItem, s.constData()) == 0)
+            s = name.pItem;
+    names.clear();
+    ini.GetAllKeys(s.constData(), names);
+    for (const auto& name : names)
+        if (qstricmp(name.pItem, k.constData()) == 0)
+            k = name.pItem;
+    // A line break inside a value would make a key of its own on the next read.
+    QByteArray v = value.toUtf8();
+    v.replace('\r', ' ').replace('\n', ' ');
+    if (ini.SetValue(s.constData(), k.constData(), v.constData(), nullptr, true) < 0)
+        throw AppError::unableToWrite(path);
+    std::string out;
+    if (ini.Save(out) < 0)
+        throw AppError::unableToWrite(path);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(out.size() + out.size() / 16));
+    for (const char c : out) {
+        if (c == '\n')
+            bytes.append('\r');
+        bytes.append(c);
+    }
+    try {
+        textfile::writeBytes(path, bytes, textfile::Access::OwnerOnly);
+    } catch (const AppError&) {
+        throw AppError::unableToWrite(path);
+    }
+}
+
+QString ReadIniSetting(const QString& baseName, const QString& section, const QString& key,
+                       const QString& defaultValue)
+{
+    return iniRead(installation().iniPath(baseName), section, key, defaultValue);
+}
+
+void WriteIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& value)
+{
+    iniWrite(installation().iniPath(baseName), section, key, value);
+}
+
+QString ReadProgramSetting(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return ReadIniSetting(installation().exeBaseName(), section, key, defaultValue);
+}
+
+void WriteProgramSetting(const QString& section, const QString& key, const QString& value)
+{
+    WriteIniSetting(installation().exeBaseName(), section, key, value);
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Starting programs and opening documents through the desktop.
+
+inline constexpr int SW_SHOWNORMAL = 1;
+
+// Splits a command line into words as Windows does: blanks separate words, double quotes group them and are
+// removed, backslashes are ordinary characters.
+QStringList splitCommandLine(const QString& commandLine);
+
+// Starts a command line detached, with the current directory as its working directory, never through a shell.
+// Returns the system's code: above 31 on success; 0 out of resources, 2 program not found, 3 a directory of its
+// path missing, 11 not a valid program.
+int startCommandLine(const QString& commandLine);
+
+// Starts it and tells the user why when it cannot be started. True when the program was started.
+bool RunCommandLine(const QString& commandLine, int showMode = SW_SHOWNORMAL);
+
+// The desktop's default action on a file or address; the result is ignored.
+void OpenDocument(const QString& fileOrAddress);
+int ExecuteFile(const QString& fileName, const QString& parameters, const QString& directory, int showMode);
+
+// The game's executable in `dir`: "quake2.exe", or "quake2" beside it when there is no "quake2.exe".
+// Empty when neither exists.
+QString findGameExecutable(const QString& dir);
