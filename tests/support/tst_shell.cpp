@@ -1,0 +1,340 @@
+#include "support/ErrorReport.h"
+#include "support/MessageBoxes.h"
+#include "support/Shell.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+namespace {
+
+void put(const QString& path, const QByteArray& data, mode_t mode = 0644)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(f.write(data), data.size());
+    f.close();
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+}
+
+// A stand-in program: writes its own name, its working directory and its arguments, one a line, to
+// launch.log beside itself (renamed into place, so a reader never sees half of it).
+void putRecorder(const QString& path)
+{
+    put(path,
+        "#!/bin/sh\n"
+        "log=\"$(dirname \"$0\")/launch.log\"\n"
+        "{ basename \"$0\"; pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$log.tmp\"\n"
+        "mv \"$log.tmp\" \"$log\"\n",
+        0755);
+}
+
+QStringList logLines(const QString& log)
+{
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Restores the current directory and PATH when a test ends, however it ends.
+class Surroundings {
+public:
+    Surroundings() : m_dir(QDir::currentPath()), m_path(qgetenv("PATH")) {}
+    ~Surroundings()
+    {
+        QDir::setCurrent(m_dir);
+        qputenv("PATH", m_path);
+    }
+    Surroundings(const Surroundings&) = delete;
+    Surroundings& operator=(const Surroundings&) = delete;
+
+private:
+    QString m_dir;
+    QByteArray m_path;
+};
+
+// root/game      game.sh, quake2 (stand-ins), readme.txt (not executable), garbage (executable, no format)
+// root/my game   run it.sh
+// root/both      quake2.exe and quake2
+// root/bin       onpath.sh, both.sh          (put first on PATH)
+// root/work      local.sh, both.sh, quake2, sub/rel.sh  (the current directory)
+void buildTree(const QString& root)
+{
+    const QDir r(root);
+    for (const char* d : {"game", "my game", "both", "bin", "work", "work/sub"})
+        QVERIFY(r.mkpath(d));
+    for (const char* f : {"game/game.sh", "game/quake2", "my game/run it.sh", "both/quake2.exe", "both/quake2",
+                          "bin/onpath.sh", "bin/both.sh", "work/local.sh", "work/both.sh", "work/quake2",
+                          "work/sub/rel.sh"})
+        putRecorder(r.filePath(f));
+    put(r.filePath("game/readme.txt"), "#!/bin/sh\necho not executable\n", 0644);
+    put(r.filePath("game/garbage"), "this is not a program\n", 0755);
+}
+
+QString expand(QString text, const QString& root) { return text.replace("{root}", root); }
+
+} // namespace
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void splitCommandLine_data();
+    void splitCommandLine();
+    void start_data();
+    void start();
+    void startFailure_data();
+    void startFailure();
+    void runCommandLine_data();
+    void runCommandLine();
+    void findGameExecutable_data();
+    void findGameExecutable();
+    void openDocument();
+};
+
+void TestShell::init() { msgbox::script(); }
+
+void TestShell::cleanup() { msgbox::unscript(); }
+
+void TestShell::splitCommandLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("blanks only") << "   \t " << QStringList{};
+    QTest::newRow("game line") << "quake2.exe +set dedicated 1 +exec Velstrom.CFG"
+                               << QStringList{"quake2.exe", "+set", "dedicated", "1", "+exec", "Velstrom.CFG"};
+    QTest::newRow("runs of blanks and tabs") << "  a \t  b  " << QStringList{"a", "b"};
+    QTest::newRow("quoted program with options")
+        << "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" -nohome \"%1\""
+        << QStringList{"C:\\Program Files\\Internet Explorer\\iexplore.exe", "-nohome", "%1"};
+    QTest::newRow("quoted value") << "+set hostname \"My Server\"" << QStringList{"+set", "hostname", "My Server"};
+    QTest::newRow("no association then document") << "\"\" \"/opt/q2/Velstrom/readme.txt\""
+                                                  << QStringList{"", "/opt/q2/Velstrom/readme.txt"};
+    QTest::newRow("association with trailing blank") << "\"C:\\WINDOWS\\NOTEPAD.EXE \" \"readme.txt\""
+                                                     << QStringList{"C:\\WINDOWS\\NOTEPAD.EXE ", "readme.txt"};
+    QTest::newRow("quotes inside a word") << "a\"b c\"d" << QStringList{"ab cd"};
+    QTest::newRow("backslashes are ordinary") << "C:\\dir\\ a\\\\b \\\"x\"" << QStringList{"C:\\dir\\", "a\\\\b", "\\x"};
+    QTest::newRow("unclosed quote runs to the end") << "prog \"a b  " << QStringList{"prog", "a b  "};
+    QTest::newRow("four quotes make one empty word") << "\"\"\"\"" << QStringList{""};
+    QTest::newRow("UTF-8 text") << QStringLiteral("jeu \u00e9t\u00e9") << QStringList{"jeu", QStringLiteral("\u00e9t\u00e9")};
+}
+
+void TestShell::splitCommandLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, words);
+    QCOMPARE(::splitCommandLine(line), words);
+}
+
+void TestShell::start_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("logDir");
+    QTest::addColumn<QStringList>("expected"); // program name, then the arguments
+
+    QTest::newRow("absolute path") << "{root}/game/game.sh +set dedicated 1 +exec Velstrom.CFG"
+                                   << "game" << QStringList{"game.sh", "+set", "dedicated", "1", "+exec", "Velstrom.CFG"};
+    QTest::newRow("quoted path and arguments with blanks")
+        << "\"{root}/my game/run it.sh\" \"+set hostname\" \"My Server\"" << "my game"
+        << QStringList{"run it.sh", "+set hostname", "My Server"};
+    QTest::newRow("empty argument kept") << "{root}/game/game.sh \"\" x" << "game" << QStringList{"game.sh", "", "x"};
+    QTest::newRow("trailing blanks of the program dropped") << "\"{root}/game/game.sh  \" readme.txt"
+                                                            << "game" << QStringList{"game.sh", "readme.txt"};
+    QTest::newRow("bare name in the current directory") << "local.sh a" << "work" << QStringList{"local.sh", "a"};
+    QTest::newRow("bare name on the search path") << "onpath.sh b" << "bin" << QStringList{"onpath.sh", "b"};
+    QTest::newRow("current directory before the search path") << "both.sh" << "work" << QStringList{"both.sh"};
+    QTest::newRow("relative path") << "sub/rel.sh c" << "work/sub" << QStringList{"rel.sh", "c"};
+    QTest::newRow("path up from the current directory") << "../game/game.sh d" << "game"
+                                                        << QStringList{"game.sh", "d"};
+    QTest::newRow("quake2.exe falls back to quake2") << "{root}/game/quake2.exe +set game Velstrom"
+                                                     << "game" << QStringList{"quake2", "+set", "game", "Velstrom"};
+    QTest::newRow("relative quake2.exe falls back") << "../game/quake2.exe +map q2dm1" << "game"
+                                                    << QStringList{"quake2", "+map", "q2dm1"};
+    QTest::newRow("bare quake2.exe falls back") << "quake2.exe" << "work" << QStringList{"quake2"};
+    QTest::newRow("quake2.exe when it is there") << "{root}/both/quake2.exe" << "both" << QStringList{"quake2.exe"};
+    QTest::newRow("UTF-8 argument") << QStringLiteral("{root}/game/game.sh caf\u00e9") << "game"
+                                    << QStringList{"game.sh", QStringLiteral("caf\u00e9")};
+}
+
+void TestShell::start()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, logDir);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = QDir(dir.path()).canonicalPath();
+    buildTree(root);
+    Surroundings keep;
+    qputenv("PATH", QFile::encodeName(root + "/bin") + ':' + qgetenv("PATH"));
+    QVERIFY(QDir::setCurrent(root + "/work"));
+
+    QCOMPARE(startCommandLine(expand(line, root)), 33);
+
+    const QString log = root + '/' + logDir + "/launch.log";
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
+    QStringList lines = logLines(log);
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines.at(1), root + "/work"); // the program runs in our current directory
+    lines.removeAt(1);
+    QCOMPARE(lines, expected);
+    // Nothing else was started.
+    for (const char* other : {"game", "my game", "both", "bin", "work", "work/sub"})
+        if (logDir != QLatin1String(other))
+            QVERIFY2(!QFile::exists(root + '/' + other + "/launch.log"), other);
+}
+
+void TestShell::startFailure_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("code");
+    QTest::newRow("empty line") << "" << 2;
+    QTest::newRow("empty program") << "\"\" \"{root}/game/readme.txt\"" << 2;
+    QTest::newRow("blank program") << "\"   \" x" << 2;
+    QTest::newRow("bare name found nowhere") << "velstrom-no-such-program" << 2;
+    QTest::newRow("missing file") << "{root}/game/nothing.sh" << 2;
+    QTest::newRow("no quake2.exe and no quake2") << "{root}/bin/quake2.exe +set game Velstrom" << 2;
+    QTest::newRow("missing directory") << "{root}/nowhere/game.sh" << 3;
+    QTest::newRow("missing directories") << "{root}/no/where/game.sh" << 3;
+    QTest::newRow("file in place of a directory") << "{root}/game/game.sh/x" << 3;
+    QTest::newRow("relative missing directory") << "nowhere/game.sh" << 3;
+    QTest::newRow("not executable") << "{root}/game/readme.txt" << 11;
+    QTest::newRow("no program format") << "{root}/game/garbage" << 11;
+    QTest::newRow("a directory") << "{root}/game" << 11;
+}
+
+void TestShell::startFailure()
+{
+    QFETCH(QString, line);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = QDir(dir.path()).canonicalPath();
+    buildTree(root);
+    Surroundings keep;
+    QVERIFY(QDir::setCurrent(root + "/work"));
+    QCOMPARE(startCommandLine(expand(line, root)), code);
+}
+
+void TestShell::runCommandLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("started");
+    QTest::newRow("started") << "{root}/game/game.sh +set dedicated 1" << "" << true;
+    QTest::newRow("file not found") << "\"\" \"{root}/readme.txt\""
+                                    << "The file (\"\" \"{root}/readme.txt\") was not found." << false;
+    QTest::newRow("path not found") << "{root}/nowhere/quake2.exe +set game Velstrom"
+                                    << "The path ({root}/nowhere/quake2.exe +set game Velstrom) was not found."
+                                    << false;
+    QTest::newRow("invalid program") << "{root}/game/garbage"
+                                     << "The .EXE file is invalid (non-Win32 .EXE or error in .EXE image)." << false;
+}
+
+void TestShell::runCommandLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    QFETCH(bool, started);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = QDir(dir.path()).canonicalPath();
+    buildTree(root);
+    Surroundings keep;
+    QVERIFY(QDir::setCurrent(root + "/work"));
+
+    QCOMPARE(RunCommandLine(expand(line, root), SW_SHOWNORMAL), started);
+    const QList<msgbox::Shown> shown = msgbox::shown();
+    if (message.isEmpty()) {
+        QCOMPARE(shown.size(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root + "/game/launch.log"), 10000);
+        return;
+    }
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, expand(message, root));
+    QCOMPARE(shown[0].caption, applicationTitle());
+    QCOMPARE(int(shown[0].icon), int(msgbox::Icon::None));
+    QCOMPARE(shown[0].buttons, QList<msgbox::Button>{msgbox::Button::Ok});
+}
+
+void TestShell::findGameExecutable_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("quake2.exe") << QStringList{"quake2.exe"} << "quake2.exe";
+    QTest::newRow("quake2") << QStringList{"quake2"} << "quake2";
+    QTest::newRow("both: quake2.exe first") << QStringList{"quake2", "quake2.exe"} << "quake2.exe";
+    QTest::newRow("neither") << QStringList{"quake3", "quake2.sh"} << "";
+    QTest::newRow("a directory named quake2 is no program") << QStringList{"quake2/"} << "";
+}
+
+void TestShell::findGameExecutable()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const QString& f : files) {
+        if (f.endsWith(u'/'))
+            QVERIFY(QDir(dir.path()).mkdir(f.chopped(1)));
+        else
+            put(dir.filePath(f), "#!/bin/sh\n", 0755);
+    }
+    const QString expected = found.isEmpty() ? QString() : dir.filePath(found);
+    QCOMPARE(::findGameExecutable(dir.path()), expected);
+    QCOMPARE(::findGameExecutable(dir.path() + '/'), expected);
+}
+
+void TestShell::openDocument()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    put(dir.filePath("VELSTROM.html"), "<html></html>");
+    put(dir.filePath("readme.txt"), "read me");
+    UrlRecorder files;
+    UrlRecorder web;
+    QDesktopServices::setUrlHandler("file", &files, "open");
+    QDesktopServices::setUrlHandler("https", &web, "open");
+    Surroundings keep;
+    QVERIFY(QDir::setCurrent(dir.path()));
+
+    OpenDocument(dir.filePath("VELSTROM.html"));
+    OpenDocument("readme.txt");
+    OpenDocument("https://example.org/velstrom");
+    OpenDocument(dir.filePath("missing.html"));
+    const int code = ExecuteFile("VELSTROM.html", "", dir.path(), SW_SHOWNORMAL);
+    const int missing = ExecuteFile("missing.html", "", dir.path(), SW_SHOWNORMAL);
+
+    QDesktopServices::unsetUrlHandler("file");
+    QDesktopServices::unsetUrlHandler("https");
+    QCOMPARE(files.urls, (QList<QUrl>{QUrl::fromLocalFile(dir.filePath("VELSTROM.html")),
+                                      QUrl::fromLocalFile(dir.filePath("readme.txt")),
+                                      QUrl::fromLocalFile(dir.filePath("VELSTROM.html"))}));
+    QCOMPARE(web.urls, QList<QUrl>{QUrl("https://example.org/velstrom")});
+    QVERIFY(code > 32);
+    QCOMPARE(missing, 2);
+    QCOMPARE(msgbox::shown().size(), 0); // the desktop's failures are not ours to report
+}
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"

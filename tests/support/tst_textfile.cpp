@@ -1,0 +1,277 @@
+#include "support/AppError.h"
+#include "support/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(data), data.size());
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// Permission bits stop everyone but the super-user.
+bool permissionsBind() { return ::geteuid() != 0; }
+
+} // namespace
+
+class TestTextFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitLines_data();
+    void splitLines();
+    void readLinesFromFile();
+    void readUtf8();
+    void readErrors_data();
+    void readErrors();
+    void writeLines_data();
+    void writeLines();
+    void writeReplacesLongerFile();
+    void writeLeavesNoTemporaryFiles();
+    void writePermissions_data();
+    void writePermissions();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+    void writeThroughSymlink();
+};
+
+void TestTextFile::splitLines_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    using L = QList<QByteArray>;
+    QTest::newRow("empty file") << QByteArray() << L{};
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << L{"a", "b"};
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << L{"a", "b"};
+    QTest::newRow("lone LF") << QByteArray("a\nb\n") << L{"a", "b"};
+    QTest::newRow("mixed endings") << QByteArray("a\r\nb\nc\rd") << L{"a", "b", "c", "d"};
+    QTest::newRow("final line without ending") << QByteArray("a\r\nlast") << L{"a", "last"};
+    QTest::newRow("only a line ending") << QByteArray("\r\n") << L{""};
+    QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\n\nb") << L{"a", "", "", "b"};
+    QTest::newRow("LF then CR is two endings") << QByteArray("a\n\rb") << L{"a", "", "b"};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
+    QTest::newRow("no trimming") << QByteArray("  a b \t\r\n\tc  ") << L{"  a b \t", "\tc  "};
+    QTest::newRow("byte 26 ends the file") << QByteArray("a\r\nb\x1a" "c\r\nd\r\n") << L{"a", "b"};
+    QTest::newRow("byte 26 first") << QByteArray("\x1a" "a\r\n") << L{};
+    QTest::newRow("byte 26 right after CR") << QByteArray("a\r\x1a\nb") << L{"a"};
+    QTest::newRow("NUL bytes are ordinary") << QByteArray("a\0b\r\n", 5) << L{QByteArray("a\0b", 3)};
+    QTest::newRow("8-bit bytes kept") << QByteArray("caf\xe9\r\n\xff") << L{"caf\xe9", "\xff"};
+}
+
+void TestTextFile::splitLines()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QList<QByteArray>, lines);
+    QCOMPARE(textfile::splitLines(data), lines);
+}
+
+void TestTextFile::readLinesFromFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("QLevels.TXT");
+    put(path, "q2dm1\r\nq2dm2\nbase1\rbase2");
+    QCOMPARE(textfile::readLines(path), (QList<QByteArray>{"q2dm1", "q2dm2", "base1", "base2"}));
+
+    // A file bigger than one read buffer comes back whole.
+    QByteArray big;
+    for (int i = 0; i < 20000; ++i)
+        big += "level" + QByteArray::number(i) + "\r\n";
+    put(path, big);
+    const QList<QByteArray> lines = textfile::readLines(path);
+    QCOMPARE(lines.size(), 20000);
+    QCOMPARE(lines.last(), QByteArray("level19999"));
+}
+
+void TestTextFile::readUtf8()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("maps.txt");
+    put(path, QStringLiteral("d\u00e9p\u00f4t\r\nq2dm1").toUtf8());
+    QCOMPARE(textfile::readUtf8Lines(path), (QStringList{QStringLiteral("d\u00e9p\u00f4t"), "q2dm1"}));
+}
+
+void TestTextFile::readErrors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("missing file") << "nothing.txt" << "File not found";
+    QTest::newRow("a directory") << "folder" << "File access denied";
+    QTest::newRow("unreadable file") << "secret.txt" << "File access denied";
+}
+
+void TestTextFile::readErrors()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    const QString secret = dir.filePath("secret.txt");
+    put(secret, "x\r\n");
+    QVERIFY(QFile::setPermissions(secret, QFileDevice::WriteOwner));
+    if (name == "secret.txt" && !permissionsBind())
+        QSKIP("the super-user reads any file");
+    try {
+        textfile::readAll(dir.filePath(name));
+        QFAIL("reading did not fail");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), error);
+    }
+}
+
+void TestTextFile::writeLines_data()
+{
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<QByteArray>("bytes");
+    using L = QList<QByteArray>;
+    QTest::newRow("no lines") << L{} << QByteArray();
+    QTest::newRow("one empty line") << L{""} << QByteArray("\r\n");
+    QTest::newRow("CR LF after every line") << L{"set a 1", "", "set b 2"} << QByteArray("set a 1\r\n\r\nset b 2\r\n");
+    QTest::newRow("blanks kept") << L{"  x  "} << QByteArray("  x  \r\n");
+}
+
+void TestTextFile::writeLines()
+{
+    QFETCH(QList<QByteArray>, lines);
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("Velstrom.cfg");
+    textfile::writeLines(path, lines);
+    QCOMPARE(contents(path), bytes);
+    // What the writer writes, the reader reads back.
+    QCOMPARE(textfile::readLines(path), lines);
+}
+
+void TestTextFile::writeReplacesLongerFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("SERVRMSG.TXT");
+    put(path, QByteArray(5000, 'x'));
+    textfile::writeUtf8Lines(path, {QStringLiteral("Welcome"), QStringLiteral("caf\u00e9")});
+    QCOMPARE(contents(path), QByteArray("Welcome\r\ncaf\xc3\xa9\r\n"));
+}
+
+void TestTextFile::writeLeavesNoTemporaryFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("untitled_maps.txt");
+    textfile::writeLines(path, {"q2dm1"});
+    textfile::writeLines(path, {"q2dm2"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"untitled_maps.txt"});
+}
+
+void TestTextFile::writePermissions_data()
+{
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<int>("access");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("new owner-only file") << false << int(textfile::Access::OwnerOnly) << 0600;
+    QTest::newRow("new shared file follows umask") << false << int(textfile::Access::Shared) << 0640;
+    QTest::newRow("existing file keeps its mode") << true << int(textfile::Access::OwnerOnly) << 0664;
+    QTest::newRow("existing shared file keeps its mode") << true << int(textfile::Access::Shared) << 0664;
+}
+
+void TestTextFile::writePermissions()
+{
+    QFETCH(bool, existing);
+    QFETCH(int, access);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("profile.ini");
+    if (existing) {
+        put(path, "old\r\n");
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0664) == 0);
+    }
+    const mode_t previous = ::umask(027);
+    textfile::writeLines(path, {"[Options]"}, textfile::Access(access));
+    ::umask(previous);
+    QCOMPARE(int(modeOf(path)), mode);
+}
+
+void TestTextFile::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("read-only file") << "read-only file";
+    QTest::newRow("read-only directory") << "read-only directory";
+    QTest::newRow("no room for the temporary name") << "long name";
+    QTest::newRow("target is a directory") << "directory";
+}
+
+void TestTextFile::failedWriteKeepsOldFile()
+{
+    QFETCH(QString, how);
+    if (how.startsWith("read-only") && !permissionsBind())
+        QSKIP("the super-user writes through permission bits");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath("velstrom.ini");
+    const QByteArray old = "[Options]\r\nCurrentUser=fragger\r\n";
+    if (how == "long name")
+        path = dir.filePath(QString(250, u'n')); // the name fits, the name of its temporary file does not
+    if (how == "directory") {
+        QVERIFY(QDir(dir.path()).mkdir("velstrom.ini"));
+    } else {
+        put(path, old);
+    }
+    if (how == "read-only file")
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+    if (how == "read-only directory")
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0555) == 0);
+
+    bool failed = false;
+    try {
+        textfile::writeLines(path, {"[Options]", "CurrentUser=camper"}, textfile::Access::OwnerOnly);
+    } catch (const AppError& e) {
+        failed = true;
+        QVERIFY(!e.text().isEmpty());
+    }
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    QVERIFY(failed);
+    if (how != "directory")
+        QCOMPARE(contents(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+void TestTextFile::writeThroughSymlink()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("shared"));
+    const QString target = dir.filePath("shared/deathmatch.ini");
+    const QString link = dir.filePath("deathmatch.ini");
+    put(target, "old\r\n");
+    QVERIFY(QFile::link(target, link));
+    textfile::writeLines(link, {"new"});
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(contents(target), QByteArray("new\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"
