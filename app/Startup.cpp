@@ -1,0 +1,60 @@
+#include "app/Startup.h"
+
+#include "app/MainForm.h"
+#include "app/Quake2Paths.h"
+#include "support/Associations.h"
+#include "support/ErrorReport.h"
+#include "support/Installation.h"
+#include "support/MessageBoxes.h"
+#include "support/Shell.h"
+#include "support/Sound.h"
+#include "support/TextUtil.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+bool warnIfGameMissing()
+{
+    if (!findGameExecutable(q2::RelGameDir).isEmpty())
+        return false;
+    PlayEventSound(QString::fromLatin1(snd::WarnGame), false);
+    const QString text =
+        QStringLiteral("This program must reside in a subdirectory of the main Quake2 directory or the whole program "
+                       "won't work!!!\r\n\r\nThe \"readme.txt\" file contains much information on how the program "
+                       "works, and can save you some possible frustration.  Would you like to read it now?");
+    if (msgbox::show(nullptr, msgbox::Icon::Warning, QStringLiteral("Warning"), text,
+                     {msgbox::Button::Yes, msgbox::Button::No}) == msgbox::Button::Yes) {
+        RunCommandLine(FindAssociatedProgram(QStringLiteral("txt")) + u' ' +
+                           QuoteText(installation().file(q2::Readme)),
+                       SW_SHOWNORMAL);
+    }
+    return true;
+}
+
+void centreOnScreen(Tmainform& window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+}
+
+Tmainform* startVelstrom()
+{
+    setApplicationTitle(QStringLiteral("Velstrom"));
+    auto* window = new Tmainform;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    guarded([window] { window->createDialogs(); });
+    QDir::setCurrent(installation().programDir());
+    centreOnScreen(*window);
+    guarded([window] {
+        if (warnIfGameMissing())
+            window->show();
+    });
+    // A missing maps.lst while the id levels are shown is reported like any other error, and the start goes on.
+    guarded([window] { window->LoadPlayList(); });
+    window->show();
+    return window;
+}

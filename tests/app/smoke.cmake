@@ -1,0 +1,28 @@
+# Installs the program into a fresh demo Quake 2 installation and starts it there for a few seconds.
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND python3 ${SOURCE_DIR}/tools/make_demo_install.py ${WORK_DIR}/quake2 RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "demo installation failed: ${rc}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/quake2/Velstrom
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "install failed: ${rc}")
+endif()
+foreach(f velstrom libvornak.so readme.txt VELSTROM.html)
+    if(NOT EXISTS ${WORK_DIR}/quake2/Velstrom/${f})
+        message(FATAL_ERROR "not installed: ${f}")
+    endif()
+endforeach()
+execute_process(COMMAND ldd ${WORK_DIR}/quake2/Velstrom/velstrom OUTPUT_VARIABLE libs)
+if(NOT libs MATCHES "libvornak.so => ${WORK_DIR}/quake2/Velstrom/libvornak.so")
+    message(FATAL_ERROR "velstrom does not load the libvornak.so beside it:\n${libs}")
+endif()
+# Still running when the timeout ends it: exit code 124.
+# Started from elsewhere: the program finds its directory from its own path.
+execute_process(COMMAND timeout 4 ${WORK_DIR}/quake2/Velstrom/velstrom WORKING_DIRECTORY ${WORK_DIR}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 124)
+    message(FATAL_ERROR "velstrom ended early with ${rc}\n${out}\n${err}")
+endif()
+message(STATUS "installed program ran for 4 seconds")

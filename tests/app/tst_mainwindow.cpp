@@ -1,0 +1,274 @@
+// Start-up, the main window's own buttons and every way of closing it.
+#include "FakeQuake2.h"
+#include "app/MainForm.h"
+#include "app/Startup.h"
+#include "support/Ini.h"
+#include "support/Installation.h"
+#include "support/MessageBoxes.h"
+#include "ui_MainForm.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace velstrom::test;
+
+namespace {
+
+const QString WarningText =
+    QStringLiteral("This program must reside in a subdirectory of the main Quake2 directory or the whole program "
+                   "won't work!!!\r\n\r\nThe \"readme.txt\" file contains much information on how the program works, "
+                   "and can save you some possible frustration.  Would you like to read it now?");
+
+int rows(QListView* list) { return list->model() ? list->model()->rowCount() : 0; }
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        // No desktop associations: the readme command then names no program.
+        qputenv("XDG_DATA_HOME", m_xdg.path().toUtf8() + "/data");
+        qputenv("XDG_CONFIG_HOME", m_xdg.path().toUtf8() + "/config");
+        qputenv("XDG_DATA_DIRS", m_xdg.path().toUtf8() + "/none");
+    }
+
+    void windowHasItsFixedShape()
+    {
+        FakeQuake2 q2;
+        auto window = makeMainWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Velstrom"));
+        QCOMPARE(window->size(), QSize(547, 336));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        auto& ui = window->ui();
+        const QStringList pages{QStringLiteral("Maps"), QStringLiteral("Deathmatch Settings"),
+                                QStringLiteral("Beginner Empathy"), QStringLiteral("Server Settings"),
+                                QStringLiteral("Preferences"), QStringLiteral("M.O.T.D.")};
+        QCOMPARE(ui.pcPages->count(), pages.size());
+        for (int i = 0; i < pages.size(); ++i)
+            QCOMPARE(ui.pcPages->tabText(i), pages[i]);
+        QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
+        QCOMPARE(ui.bbtnGo->text(), QStringLiteral("&Go!"));
+        QCOMPARE(ui.BitBtn3->toolTip(), QStringLiteral("Hasta la vista, baby (saving all options, of course)."));
+        QVERIFY(ui.bbtnGo->isDefault());
+    }
+
+    void tabOrderOfTheButtonRow()
+    {
+        FakeQuake2 q2;
+        auto window = makeMainWindow();
+        auto& ui = window->ui();
+        const QList<QWidget*> order{ui.bbtnGo, ui.btnGoClose, ui.defaults, ui.BitBtn3, ui.BitBtn4, ui.pcPages};
+        for (qsizetype i = 0; i + 1 < order.size(); ++i)
+            QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
+    }
+
+    void missingGameWarnsBeforeTheListsFill_data()
+    {
+        QTest::addColumn<QString>("soundDisable");
+        QTest::newRow("sounds on") << QStringLiteral("UNC");
+        QTest::newRow("sounds off") << QStringLiteral("CHK");
+    }
+
+    void missingGameWarnsBeforeTheListsFill()
+    {
+        QFETCH(QString, soundDisable);
+        FakeQuake2 q2;
+        q2.addLevels({QStringLiteral("dm1.bsp"), QStringLiteral("dm2.bsp")});
+        q2.writeProgramFile(QStringLiteral("velstrom.ini"), "[Options]\r\nSoundDisable=" + soundDisable.toUtf8() + "\r\n");
+        std::unique_ptr<Tmainform> window(startVelstrom());
+        const auto shown = msgbox::shown();
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.first().caption, QStringLiteral("Warning"));
+        QCOMPARE(shown.first().text, WarningText);
+        QCOMPARE(shown.first().buttons, (QList<msgbox::Button>{msgbox::Button::Yes, msgbox::Button::No}));
+        // The warning sound ignores the user's switch.
+        QCOMPARE(q2.sounds().names().first(), QStringLiteral("SND_WARNGAME"));
+        QCOMPARE(q2.sounds().played().first().wait, false);
+        QVERIFY(window->isVisible());
+        QCOMPARE(QDir::currentPath() + u'/', installation().programDir());
+    }
+
+    void warningSeenBeforeLevelsAreListed()
+    {
+        FakeQuake2 q2;
+        q2.addLevels({QStringLiteral("dm1.bsp"), QStringLiteral("dm2.bsp")});
+        int rowsAtWarning = -1;
+        Tmainform* seen = nullptr;
+        msgbox::onShow([&](const msgbox::Shown& box) {
+            if (box.caption != QStringLiteral("Warning"))
+                return;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* form = qobject_cast<Tmainform*>(w)) {
+                    seen = form;
+                    rowsAtWarning = rows(form->ui().SrcList);
+                }
+        });
+        std::unique_ptr<Tmainform> window(startVelstrom());
+        msgbox::onShow({});
+        QCOMPARE(seen, window.get());
+        QCOMPARE(rowsAtWarning, 0);
+    }
+
+    void readmeOfferOpensTheReadme()
+    {
+        FakeQuake2 q2;
+        msgbox::script({msgbox::Button::Yes});
+        std::unique_ptr<Tmainform> window(startVelstrom());
+        const auto shown = msgbox::shown();
+        QCOMPARE(shown.size(), 2);
+        // With no program associated with text files the command starts with two quotes, and the system's
+        // answer is what the user reads.
+        QCOMPARE(shown[1].text, QStringLiteral("The file (\"\" \"%1readme.txt\") was not found.")
+                                    .arg(installation().programDir()));
+    }
+
+    void gameBesideTheProgramGivesNoWarning_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::newRow("quake2.exe") << QStringLiteral("quake2.exe");
+        QTest::newRow("quake2") << QStringLiteral("quake2");
+    }
+
+    void gameBesideTheProgramGivesNoWarning()
+    {
+        QFETCH(QString, game);
+        FakeQuake2 q2;
+        q2.installGame(game);
+        std::unique_ptr<Tmainform> window(startVelstrom());
+        QVERIFY(msgbox::shown().isEmpty());
+        QVERIFY(q2.sounds().names().isEmpty());
+        QVERIFY(window->isVisible());
+    }
+
+    void closeButtonSavesAndPlaysItsSound_data()
+    {
+        QTest::addColumn<bool>("soundsOff");
+        QTest::newRow("sounds on") << false;
+        QTest::newRow("sounds off") << true;
+    }
+
+    void closeButtonSavesAndPlaysItsSound()
+    {
+        QFETCH(bool, soundsOff);
+        FakeQuake2 q2;
+        q2.installGame();
+        auto window = startMainWindow();
+        window->show();
+        window->ui().cbSoundDisable->setChecked(soundsOff);
+        window->state().SoundsEnabled = !soundsOff;
+        bool hiddenWhenSounding = false;
+        struct Probe : SoundOutput {
+            Tmainform* form;
+            bool* hidden;
+            RecordingSound* record;
+            void play(const QString& name, bool wait) override
+            {
+                *hidden = !form->isVisible() && form->windowTitle() == QStringLiteral("Velstrom - Closing...");
+                record->play(name, wait);
+            }
+        } probe;
+        probe.form = window.get();
+        probe.hidden = &hiddenWhenSounding;
+        probe.record = &q2.sounds();
+        SoundOutput* previous = setSoundOutput(&probe);
+        QTest::mouseClick(window->ui().BitBtn3, Qt::LeftButton);
+        setSoundOutput(previous);
+
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Velstrom - Closing..."));
+        if (soundsOff) {
+            QVERIFY(q2.sounds().played().isEmpty());
+        } else {
+            QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_CLOSING")});
+            QVERIFY(q2.sounds().played().first().wait);
+            QVERIFY(hiddenWhenSounding);
+        }
+        QCOMPARE(iniRead(q2.file(QStringLiteral("velstrom.ini")), QStringLiteral("Options"),
+                         QStringLiteral("CurrentUser"), QString()),
+                 QStringLiteral("untitled"));
+    }
+
+    void closeBoxSavesSilentlyAndKeepsTheCaption()
+    {
+        FakeQuake2 q2;
+        q2.installGame();
+        auto window = startMainWindow();
+        window->show();
+        QVERIFY(window->close());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Velstrom"));
+        QVERIFY(q2.sounds().played().isEmpty());
+        QVERIFY(QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
+        QVERIFY(QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
+    }
+
+    void failedSaveIsReportedAndTheWindowStillCloses()
+    {
+        FakeQuake2 q2;
+        q2.installGame();
+        auto window = startMainWindow();
+        window->show();
+        QFile::setPermissions(installation().programDir(), QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(installation().programDir()).isWritable())
+            QSKIP("running with rights that ignore file permissions");
+        const bool closed = window->close();
+        QFile::setPermissions(installation().programDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(closed);
+        QVERIFY(!window->isVisible());
+        const auto shown = msgbox::shown();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(shown.first().text.startsWith(QStringLiteral("Unable to write to ")));
+    }
+
+    void formCreateRunsAgainOnALiveWindow()
+    {
+        FakeQuake2 q2;
+        q2.installGame();
+        auto window = startMainWindow();
+        auto& ui = window->ui();
+        ui.pcPages->setCurrentWidget(ui.tsServer);
+        window->state().LastHoverIndex = 4;
+        window->state().HoverBusy = true;
+        QVERIFY(!window->state().Pak2Present);
+        q2.writePak2();
+        QDir::setCurrent(QDir::tempPath());
+        window->FormCreate();
+        QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
+        QVERIFY(window->state().Pak2Present);
+        QCOMPARE(window->state().LastHoverIndex, -1);
+        QVERIFY(!window->state().HoverBusy);
+        QVERIFY(!window->state().LoadingSettings);
+        QCOMPARE(window->state().ServerMsgPath, q2.file(QStringLiteral("SERVRMSG.TXT")));
+        QCOMPARE(QDir::currentPath() + u'/', installation().programDir());
+    }
+
+    void enterPressesTheFocusedButtonOrGo()
+    {
+        FakeQuake2 q2;
+        q2.installGame();
+        auto window = makeMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy go(window->ui().bbtnGo, &QPushButton::clicked);
+        QSignalSpy refresh(window->ui().BitBtn1, &QPushButton::clicked);
+        window->ui().BitBtn1->setFocus();
+        QTest::keyClick(window->ui().BitBtn1, Qt::Key_Return);
+        QCOMPARE(refresh.count(), 1);
+        QCOMPARE(go.count(), 0);
+        window->ui().pcPages->setFocus();
+        QTest::keyClick(window->ui().pcPages, Qt::Key_Return);
+        QCOMPARE(go.count(), 1);
+    }
+
+private:
+    QTemporaryDir m_xdg;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
