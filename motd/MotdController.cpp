@@ -1,0 +1,101 @@
+#include "motd/MotdController.h"
+
+#include "app/MainForm.h"
+#include "support/AppError.h"
+#include "support/ErrorReport.h"
+#include "support/GradButton.h"
+#include "support/MessageBoxes.h"
+#include "support/TextFile.h"
+#include "ui_MainForm.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QFile>
+
+MotdController::MotdController(Tmainform& form)
+    : m_form(form), m_editor(*form.ui().reServerMsg), m_white(form.ui().btnMakeWhite),
+      m_green(form.ui().btnMakeGreen), m_singleBar(form.ui().btnSingleBar), m_doubleBar(form.ui().btnDoubleBar)
+{
+    m_editor.setupLook();
+
+    if (auto* white = qobject_cast<TGradButton*>(m_white)) {
+        white->setGradColor(QColor(255, 255, 255));
+        white->setCaptionColor(Qt::white);
+    }
+    if (auto* green = qobject_cast<TGradButton*>(m_green)) {
+        green->setGradColor(QColor(0, 255, 0));
+        green->setCaptionColor(Qt::white);
+    }
+    // The colour buttons must leave the editor's selection alone, whatever kind of button they are.
+    m_white->setFocusPolicy(Qt::NoFocus);
+    m_green->setFocusPolicy(Qt::NoFocus);
+
+    connect(m_white, &QAbstractButton::clicked, this, guard([this] { btnMakeWhiteClick(); }));
+    connect(m_green, &QAbstractButton::clicked, this, guard([this] { btnMakeGreenClick(); }));
+    connect(m_singleBar, &QAbstractButton::clicked, this, guard([this] { btnBarClick(m_singleBar); }));
+    connect(m_doubleBar, &QAbstractButton::clicked, this, guard([this] { btnBarClick(m_doubleBar); }));
+}
+
+MotdController::~MotdController() = default;
+
+void MotdController::GetServerMsg()
+{
+    m_fileNotLoaded = false;
+    m_editor.clear();
+    // Let the empty editor show before the file is read.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    QList<QByteArray> lines;
+    try {
+        lines = textfile::readLines(m_form.state().ServerMsgPath);
+    } catch (const AppError&) {
+        return; // no message yet, or one we may not read: the editor stays empty
+    }
+    const QByteArray text = quaketext::joinFileLines(lines);
+    if (text.size() > quaketext::MaxLoadedText) {
+        m_fileNotLoaded = true;
+        return;
+    }
+    DecodeQuakeText(text);
+}
+
+void MotdController::DecodeQuakeText(const QByteArray& encoded) { m_editor.setText(quaketext::decode(encoded)); }
+
+std::optional<QByteArray> MotdController::encodeMessage()
+{
+    std::optional<QByteArray> encoded = quaketext::encode(m_editor.text());
+    if (!encoded)
+        msgbox::show(&m_form, msgbox::Icon::Error, QStringLiteral("Error"), quaketext::lineTooLongMessage(),
+                     {msgbox::Button::Ok});
+    return encoded;
+}
+
+QByteArray MotdController::EncodeQuakeText() { return encodeMessage().value_or(quaketext::ErrorMarker); }
+
+void MotdController::WriteServerMessage()
+{
+    // Decided on the outcome, not on the marker text, so a message that reads "[Error]" is still written.
+    if (m_fileNotLoaded && !m_editor.isModified())
+        return;
+    const std::optional<QByteArray> encoded = encodeMessage();
+    if (!encoded)
+        return;
+    const QString& path = m_form.state().ServerMsgPath;
+    if (quaketext::isBlank(*encoded)) {
+        QFile::remove(path); // a message that cannot be removed is no reason to stop a launch
+        return;
+    }
+    textfile::writeBytes(path, *encoded + QByteArrayLiteral("\r\n"));
+}
+
+void MotdController::btnMakeGreenClick() { m_editor.setColor(GreenColor); }
+
+void MotdController::btnMakeWhiteClick() { m_editor.setColor(WhiteColor); }
+
+void MotdController::btnBarClick(QObject* sender)
+{
+    if (sender == m_singleBar)
+        m_editor.appendLine(quaketext::singleBar(), SpecialColor);
+    else if (sender == m_doubleBar)
+        m_editor.appendLine(quaketext::doubleBar(), SpecialColor);
+}

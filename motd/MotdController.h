@@ -1,0 +1,50 @@
+#pragma once
+#include "motd/MotdEditor.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <optional>
+
+class Tmainform;
+class QAbstractButton;
+
+// The "M.O.T.D." page: the message editor and SERVRMSG.TXT.
+class MotdController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MotdController(Tmainform& form);
+    ~MotdController() override;
+
+    // Loads SERVRMSG.TXT into the editor; a missing or unreadable file leaves it empty, without a word, and so
+    // does a file too long to be a message.
+    void GetServerMsg();
+    // Writes the editor's message to SERVRMSG.TXT, or deletes the file when there is no message. A line over
+    // the limit is reported and leaves the file as it was; a failed write throws AppError. A file that was too
+    // long to load stays as it is until the user edits the message.
+    void WriteServerMessage();
+
+    // Fills the editor from the file's encoded text.
+    void DecodeQuakeText(const QByteArray& encoded);
+    // The editor's message in the file's encoding, or "[Error]" after telling the user a line is too long.
+    QByteArray EncodeQuakeText();
+
+    void btnMakeGreenClick();
+    void btnMakeWhiteClick();
+    // Both bar buttons: the sender says which bar.
+    void btnBarClick(QObject* sender);
+
+    MotdEditor& editor() { return m_editor; }
+
+private:
+    std::optional<QByteArray> encodeMessage();
+
+    Tmainform& m_form;
+    MotdEditor m_editor;
+    bool m_fileNotLoaded = false;
+    QAbstractButton* m_white = nullptr;
+    QAbstractButton* m_green = nullptr;
+    QAbstractButton* m_singleBar = nullptr;
+    QAbstractButton* m_doubleBar = nullptr;
+};
