@@ -1,0 +1,61 @@
+#include "profiles/NewProfileForm.h"
+
+#include "profiles/ProfileNameValidator.h"
+#include "ui_NewProfileForm.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+TNewProfileForm::Runner& runnerSlot()
+{
+    static TNewProfileForm::Runner runner;
+    return runner;
+}
+} // namespace
+
+TNewProfileForm::TNewProfileForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TNewProfileForm>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    // The name becomes file names: the same rule for typed and pasted text.
+    m_ui->edProfileName->setValidator(new ProfileNameValidator(m_ui->edProfileName));
+    // Enter presses neither button.
+    for (QPushButton* button : {m_ui->bbtnNewOK, m_ui->bbtnNewCancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    m_ui->edProfileName->setFocus();
+}
+
+TNewProfileForm::~TNewProfileForm() = default;
+
+void TNewProfileForm::run()
+{
+    if (const Runner& runner = runnerSlot()) {
+        show();
+        runner(*this);
+        if (isVisible()) // a runner that walks away cancels
+            reject();
+        return;
+    }
+    exec();
+}
+
+TNewProfileForm::Runner TNewProfileForm::setRunner(Runner runner)
+{
+    Runner previous = std::move(runnerSlot());
+    runnerSlot() = std::move(runner);
+    return previous;
+}
+
+void TNewProfileForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,669 @@
+// Loading the INI files into the real window, saving them back, Reset All, and bad INI files.
+#include "ProfileTesting.h"
+#include "profiles/SettingsController.h"
+#include "support/AppError.h"
+#include "support/MessageBoxes.h"
+#include "ui_MainForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace velstrom::test;
+
+namespace {
+
+const QString Untitled = QStringLiteral("untitled");
+
+// Joined, so that a failure shows what was reported.
+QString errorTexts()
+{
+    QStringList texts;
+    for (const msgbox::Shown& box : msgbox::shown())
+        if (box.icon == msgbox::Icon::Error)
+            texts.append(box.text);
+    return texts.join(u'|');
+}
+
+// Every check box of the table, profile and program keys.
+QList<SettingKey> checkKeys()
+{
+    QList<SettingKey> keys;
+    for (const QList<SettingKey>* table : {&settingkeys::programKeys(), &settingkeys::profileKeys()})
+        for (const SettingKey& key : *table)
+            if (key.kind == SettingKind::Check)
+                keys.append(key);
+    return keys;
+}
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstRunShowsTheDefaults();
+    void vwepFollowsThePak_data();
+    void vwepFollowsThePak();
+    void checkTexts_data();
+    void checkTexts();
+    void indexesAndPositionsAreClamped_data();
+    void indexesAndPositionsAreClamped();
+    void nonIntegerStopsTheLoad_data();
+    void nonIntegerStopsTheLoad();
+    void nonIntegerOnSwitchStillLoadsTheLists();
+    void savedFileFromScratchIsExact();
+    void profileFilesAreOwnerOnly();
+    void everySettingRoundTrips();
+    void overLongStoredTextsSurvive();
+    void profileListAndConfigList();
+    void storedProfileWithoutFile();
+    void loadClearsTheTitleLabels();
+    void unwritableDirectoryStopsTheSave();
+    void blockedProfileFileStopsTheSaveAtItsFirstKey();
+    void resetAllRestoresDefaults();
+    void resetAllDeclinedChangesNothing();
+    void corruptAndOddFilesLoad_data();
+    void corruptAndOddFilesLoad();
+    void duplicateKeysTakeTheFirstAndSaveBack();
+    void hugeValuesAreCut();
+};
+
+void TestSettingsStore::firstRunShowsTheDefaults()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    auto& ui = form->ui();
+    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList{Untitled});
+    QCOMPARE(ui.cbCurrentUserFiles->currentIndex(), 0);
+    QCOMPARE(ui.edPort->text(), QStringLiteral("27910"));
+    QCOMPARE(ui.edTimeOut->text(), QStringLiteral("125"));
+    QCOMPARE(ui.edMaxClients->text(), QStringLiteral("8"));
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("0"));
+    QCOMPARE(ui.edTimeLimit->text(), QStringLiteral("0"));
+    QCOMPARE(ui.rsServType->itemIndex(), 0);
+    QCOMPARE(ui.rgTeamplay->itemIndex(), 0);
+    QCOMPARE(ui.tbKickback->value(), 10);
+    QCOMPARE(ui.lblKickVal->text(), QStringLiteral("500"));
+    QCOMPARE(ui.tbEmpathy->value(), 1);
+    QCOMPARE(ui.lblT1->text(), QStringLiteral("8 frags"));
+    QCOMPARE(ui.lblT3->text(), QStringLiteral("16 frags"));
+    QCOMPARE(ui.lblFactor->text(), QStringLiteral("4"));
+    QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("[None]"));
+    QCOMPARE(ui.edSkipKey->text(), QString());
+    QVERIFY(ui.edHost->text().isEmpty() && ui.edPW->text().isEmpty() && ui.edROPW->text().isEmpty());
+    for (const SettingKey& key : checkKeys())
+        QCOMPARE(shownValue(*form, key), settingkeys::defaultFor(key, false));
+    QVERIFY(form->state().SoundsEnabled);
+    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(ui.pnEmp->isHidden());
+    QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.Label5->isEnabled());
+    QCOMPARE(errorTexts(), QString());
+    // Nothing is written by a load.
+    QVERIFY(!QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
+    QVERIFY(!QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
+}
+
+void TestSettingsStore::vwepFollowsThePak_data()
+{
+    QTest::addColumn<bool>("pak2");
+    QTest::addColumn<QString>("stored"); // empty: no key
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no pak, no key") << false << ""
+                                    << "UNC";
+    QTest::newRow("pak, no key") << true << ""
+                                 << "CHK";
+    QTest::newRow("no pak, stored CHK") << false << "CHK"
+                                        << "CHK";
+    QTest::newRow("pak, stored UNC") << true << "UNC"
+                                     << "UNC";
+}
+
+void TestSettingsStore::vwepFollowsThePak()
+{
+    QFETCH(bool, pak2);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    FakeQuake2 q2;
+    if (pak2)
+        q2.writePak2();
+    if (!stored.isEmpty())
+        writeIni(q2, Untitled, {{"Usevweap", stored}});
+    auto form = makeMainWindow();
+    QCOMPARE(shownValue(*form, *settingkeys::find(QStringLiteral("Usevweap"))), shown);
+    QCOMPARE(form->ui().chkUseVWeap->isEnabled(), pak2);
+}
+
+void TestSettingsStore::checkTexts_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("UNC") << "UNC" << int(Qt::Unchecked) << "UNC";
+    QTest::newRow("CHK") << "CHK" << int(Qt::Checked) << "CHK";
+    QTest::newRow("GRAY") << "GRAY" << int(Qt::PartiallyChecked) << "GRAY";
+    QTest::newRow("empty") << "" << int(Qt::PartiallyChecked) << "GRAY";
+    QTest::newRow("chk") << "chk" << int(Qt::PartiallyChecked) << "GRAY";
+    QTest::newRow("unc") << "unc" << int(Qt::PartiallyChecked) << "GRAY";
+    QTest::newRow("Chk") << "Chk" << int(Qt::PartiallyChecked) << "GRAY";
+    QTest::newRow("1") << "1" << int(Qt::PartiallyChecked) << "GRAY";
+}
+
+// Every check key, profile and program, takes the same mapping in and out.
+void TestSettingsStore::checkTexts()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, state);
+    QFETCH(QString, saved);
+    FakeQuake2 q2;
+    KeyValues profile;
+    KeyValues program;
+    for (const SettingKey& key : checkKeys())
+        (key.file == SettingFile::Profile ? profile : program).append({key.key, stored});
+    writeIni(q2, Untitled, profile);
+    writeIni(q2, QStringLiteral("velstrom"), program);
+
+    auto form = makeMainWindow();
+    for (const SettingKey& key : checkKeys())
+        QCOMPARE(int(widget<QCheckBox>(*form, key.control)->checkState()), state);
+    // Only an unchecked box lets sounds play.
+    QCOMPARE(form->state().SoundsEnabled, state == Qt::Unchecked);
+    // A greyed handicap box does not count as checked.
+    QCOMPARE(!form->ui().pnEmp->isHidden(), state == Qt::Checked);
+
+    form->WriteUserSettings();
+    for (const SettingKey& key : checkKeys())
+        QCOMPARE(storedValue(q2, key.file == SettingFile::Profile ? Untitled : QStringLiteral("velstrom"), key.key),
+                 saved);
+}
+
+void TestSettingsStore::indexesAndPositionsAreClamped_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("Teamplay 7") << "Teamplay"
+                                << "7"
+                                << "2";
+    QTest::newRow("Teamplay -1") << "Teamplay"
+                                 << "-1"
+                                 << "-1";
+    QTest::newRow("Teamplay blank-led") << "Teamplay"
+                                        << " 1"
+                                        << "1";
+    QTest::newRow("Teamplay hex") << "Teamplay"
+                                  << "$2"
+                                  << "2";
+    QTest::newRow("ServerType -5") << "ServerType"
+                                   << "-5"
+                                   << "-1";
+    QTest::newRow("ServerType 1") << "ServerType"
+                                  << "1"
+                                  << "1";
+    QTest::newRow("ServerType 99") << "ServerType"
+                                   << "99"
+                                   << "1";
+    QTest::newRow("KickBack 500") << "KickBack"
+                                  << "500"
+                                  << "100";
+    QTest::newRow("KickBack 5") << "KickBack"
+                                << "5"
+                                << "10";
+    QTest::newRow("KickBack 55") << "KickBack"
+                                 << "55"
+                                 << "55";
+    QTest::newRow("Empathy 0") << "Empathy"
+                               << "0"
+                               << "1";
+    QTest::newRow("Empathy 99") << "Empathy"
+                                << "99"
+                                << "7";
+    QTest::newRow("Empathy -2147483648") << "Empathy"
+                                         << "-2147483648"
+                                         << "1";
+}
+
+void TestSettingsStore::indexesAndPositionsAreClamped()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QString, saved);
+    FakeQuake2 q2;
+    writeIni(q2, Untitled, {{key, stored}});
+    auto form = makeMainWindow();
+    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(shownValue(*form, *settingkeys::find(key)), saved);
+    auto& ui = form->ui();
+    // The labels follow the loaded positions.
+    QCOMPARE(ui.lblKickVal->text(), QString::number(ui.tbKickback->value() * 50));
+    QCOMPARE(ui.lblFactor->text(), QLocale::system().toString((9 - ui.tbEmpathy->value()) / 2.0));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, Untitled, key), saved);
+}
+
+void TestSettingsStore::nonIntegerStopsTheLoad_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Teamplay") << "Teamplay"
+                              << "abc";
+    QTest::newRow("ServerType") << "ServerType"
+                                << "1.0";
+    QTest::newRow("KickBack empty") << "KickBack"
+                                    << "";
+    QTest::newRow("Empathy exponent") << "Empathy"
+                                      << "1e2";
+    QTest::newRow("Empathy too big") << "Empathy"
+                                     << "99999999999";
+}
+
+// The load stops at the bad key: what comes before it is loaded, what comes after it is not, and the window is
+// not left in its loading state.
+void TestSettingsStore::nonIntegerStopsTheLoad()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    FakeQuake2 q2;
+    writeIni(q2, Untitled,
+             {{"FragLimit", "42"}, {key, stored}, {"HostName", "after the bad key"}, {"ConfigFile", "late.cfg"}});
+    auto form = makeMainWindow();
+    QCOMPARE(errorTexts(), QStringLiteral("'%1' is not a valid integer value").arg(stored));
+    auto& ui = form->ui();
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("42"));
+    QVERIFY(ui.cbConfigFiles->currentText() != u"late.cfg");
+    if (key != u"KickBack" && key != u"Empathy")
+        QVERIFY(ui.edHost->text() != u"after the bad key");
+    else
+        QCOMPARE(ui.edHost->text(), QStringLiteral("after the bad key")); // HostName is read before the positions
+    QVERIFY(!form->state().LoadingSettings);
+}
+
+void TestSettingsStore::nonIntegerOnSwitchStillLoadsTheLists()
+{
+    FakeQuake2 q2;
+    writeIni(q2, QStringLiteral("broken"), {{"FragLimit", "7"}, {"ServerType", "x"}, {"Port", "1"}});
+    auto form = makeMainWindow();
+    form->ui().edPort->setText(QStringLiteral("555"));
+    form->state().CurrentUser = QStringLiteral("broken");
+    QVERIFY_THROWS_EXCEPTION(AppError, form->NewCurrentUser());
+    QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("7"));
+    QCOMPARE(form->ui().edPort->text(), QStringLiteral("555")); // after the bad key: untouched
+    QVERIFY(!form->state().LoadingSettings);
+    QCOMPARE(form->state().CurrentUser, QStringLiteral("broken"));
+    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("broken"));
+}
+
+void TestSettingsStore::savedFileFromScratchIsExact()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    auto& ui = form->ui();
+    ui.cbHealth->setCheckState(Qt::Unchecked);
+    ui.cbFriendlyFire->setCheckState(Qt::PartiallyChecked);
+    ui.edHost->setText(QStringLiteral("Fragfest = #1; all welcome"));
+    ui.edPW->setText(QStringLiteral("[secret]"));
+    ui.edSkipKey->setText(QStringLiteral("k"));
+    ui.rgTeamplay->setItemIndex(2);
+    ui.rsServType->setItemIndex(1);
+    ui.tbKickback->setValue(30);
+    ui.tbEmpathy->setValue(4);
+    ui.cbConfigFiles->setEditText(QStringLiteral("server.cfg"));
+    ui.cbAutoRemove->setCheckState(Qt::Checked);
+    form->WriteUserSettings();
+
+    QCOMPARE(q2.readProgramFile(QStringLiteral("velstrom.ini")),
+             QByteArray("[Options]\r\nCurrentUser=untitled\r\nSoundDisable=UNC\r\nAutoRemove=CHK\r\n"));
+    QCOMPARE(q2.readProgramFile(QStringLiteral("untitled.ini")), QByteArray("[Options]\r\n"
+                                                                            "AllowHealth=UNC\r\n"
+                                                                            "AllowPowerups=CHK\r\n"
+                                                                            "AllowArmor=CHK\r\n"
+                                                                            "AllowExit=CHK\r\n"
+                                                                            "InstPower=CHK\r\n"
+                                                                            "SameMap=UNC\r\n"
+                                                                            "SpawnFarthest=UNC\r\n"
+                                                                            "ForceRespawn=UNC\r\n"
+                                                                            "WeaponStay=UNC\r\n"
+                                                                            "FallingDamage=CHK\r\n"
+                                                                            "InfiniteAmmo=UNC\r\n"
+                                                                            "AllowCheat=UNC\r\n"
+                                                                            "FixedFov=UNC\r\n"
+                                                                            "QuadDrop=UNC\r\n"
+                                                                            "FriendlyFire=GRAY\r\n"
+                                                                            "ShowOriginalLevels=UNC\r\n"
+                                                                            "FragLimit=0\r\n"
+                                                                            "TimeLimit=0\r\n"
+                                                                            "Teamplay=2\r\n"
+                                                                            "ServerType=1\r\n"
+                                                                            "RemoteConsole=UNC\r\n"
+                                                                            "BeginnerEmpathy=UNC\r\n"
+                                                                            "RemotePassWord=\r\n"
+                                                                            "HostName=Fragfest = #1; all welcome\r\n"
+                                                                            "MaxClients=8\r\n"
+                                                                            "PassWord=[secret]\r\n"
+                                                                            "Port=27910\r\n"
+                                                                            "SkipKey=k\r\n"
+                                                                            "TimeOut=125\r\n"
+                                                                            "LogFile=UNC\r\n"
+                                                                            "KickBack=30\r\n"
+                                                                            "Empathy=4\r\n"
+                                                                            "ConfigFile=server.cfg\r\n"
+                                                                            "Usevweap=UNC\r\n"));
+}
+
+void TestSettingsStore::profileFilesAreOwnerOnly()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    form->ui().edPW->setText(QStringLiteral("hunter2"));
+    form->WriteUserSettings();
+    const QFileDevice::Permissions ownerOnly =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
+    // A later save keeps it so.
+    form->WriteUserSettings();
+    QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
+}
+
+void TestSettingsStore::everySettingRoundTrips()
+{
+    FakeQuake2 q2;
+    q2.writePak2();
+    q2.writeMapsList({"q2dm1 \"The Edge\""}); // showing the id levels reads it
+    KeyValues expected;
+    {
+        auto form = makeMainWindow();
+        auto& ui = form->ui();
+        // Every control away from its default.
+        for (const SettingKey& key : checkKeys()) {
+            const bool defaultChecked = settingkeys::defaultFor(key, true) == u"CHK";
+            widget<QCheckBox>(*form, key.control)->setCheckState(defaultChecked ? Qt::Unchecked : Qt::Checked);
+        }
+        ui.cbQuadDrop->setCheckState(Qt::PartiallyChecked);
+        ui.edFragLimit->setText(QStringLiteral("25"));
+        ui.edTimeLimit->setText(QStringLiteral("15"));
+        ui.rgTeamplay->setItemIndex(1);
+        ui.rsServType->setItemIndex(1);
+        ui.edSkipKey->setText(QStringLiteral("="));
+        ui.edROPW->setText(QStringLiteral("rc on"));
+        ui.edHost->setText(QString::fromUtf8("Café \xe2\x98\x83 [Night]"));
+        ui.edMaxClients->setText(QStringLiteral("16"));
+        ui.edPW->setText(QStringLiteral("a=b;c"));
+        ui.edPort->setText(QStringLiteral("27999"));
+        ui.edTimeOut->setText(QStringLiteral("300"));
+        ui.tbKickback->setValue(70);
+        ui.tbEmpathy->setValue(6);
+        ui.cbConfigFiles->setEditText(QStringLiteral("not listed.cfg"));
+        form->state().CurrentUser = QStringLiteral("night");
+        expected = shownSettings(*form);
+        form->WriteUserSettings();
+    }
+    auto fresh = makeMainWindow();
+    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(shownSettings(*fresh), expected);
+    // Nothing in the list was at its default.
+    const auto& keys = settingkeys::profileKeys();
+    for (int i = 0; i < keys.size(); ++i)
+        QVERIFY2(expected[3 + i].second != settingkeys::defaultFor(keys[i], true), qPrintable(keys[i].key));
+    QVERIFY(!fresh->state().SoundsEnabled);
+    QVERIFY(!fresh->ui().pnEmp->isHidden());
+    QVERIFY(fresh->ui().edROPW->isEnabled());
+}
+
+void TestSettingsStore::overLongStoredTextsSurvive()
+{
+    FakeQuake2 q2;
+    writeIni(q2, Untitled, {{"FragLimit", "12345"}, {"SkipKey", "abc"}, {"Port", "not a port"}});
+    auto form = makeMainWindow();
+    auto& ui = form->ui();
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("12345"));
+    QCOMPARE(ui.edSkipKey->text(), QStringLiteral("abc"));
+    QCOMPARE(ui.edPort->text(), QStringLiteral("not a port"));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("12345"));
+    QCOMPARE(storedValue(q2, Untitled, QStringLiteral("SkipKey")), QStringLiteral("abc"));
+
+    // Once the user has shortened it, the typing limit holds again.
+    ui.edFragLimit->setFocus();
+    ui.edFragLimit->end(false);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(ui.edFragLimit, Qt::Key_Backspace);
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("12"));
+    QTest::keyClicks(ui.edFragLimit, QStringLiteral("789"));
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("127"));
+}
+
+void TestSettingsStore::profileListAndConfigList()
+{
+    FakeQuake2 q2;
+    for (const char* name :
+         {"velstrom.ini", "Velstrom.INI", "VELSTROM.ini", "zeta.ini", "Alpha.ini", ".hidden.ini", "notes.txt"})
+        q2.writeProgramFile(QString::fromLatin1(name), "[Options]\r\n");
+    QVERIFY(QDir(q2.programDir()).mkdir(QStringLiteral("folder.ini")));
+    for (const char* name : {"server.cfg", "AUTOEXEC.CFG", "readme.txt"})
+        q2.writeProgramFile(QStringLiteral("../baseq2/") + QString::fromLatin1(name), "");
+    writeIni(q2, QStringLiteral("zeta"), {{"ConfigFile", "custom/my.cfg"}});
+    writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "ZETA"}});
+
+    auto form = makeMainWindow();
+    auto& ui = form->ui();
+    QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList({".hidden", "Alpha", "folder", "zeta"}));
+    QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("zeta"));
+    QCOMPARE(comboItems(ui.cbConfigFiles), QStringList({"[None]", "AUTOEXEC.CFG", "server.cfg"}));
+    QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("[None]")); // "ZETA.ini" does not exist here
+    // A stored name that is not listed is shown and saved unchanged.
+    writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "zeta"}});
+    form->LoadIniValues();
+    QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("custom/my.cfg"));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, QStringLiteral("zeta"), QStringLiteral("ConfigFile")), QStringLiteral("custom/my.cfg"));
+}
+
+void TestSettingsStore::storedProfileWithoutFile()
+{
+    FakeQuake2 q2;
+    writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "ghost"}});
+    writeIni(q2, QStringLiteral("beta"), {{"FragLimit", "9"}});
+    writeIni(q2, QStringLiteral("alpha"), {{"FragLimit", "8"}});
+    auto form = makeMainWindow();
+    QCOMPARE(form->state().CurrentUser, QStringLiteral("ghost"));
+    QCOMPARE(form->ui().cbCurrentUserFiles->currentText(), QStringLiteral("alpha"));
+    QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("0"));
+    form->WriteUserSettings();
+    QVERIFY(QFile::exists(q2.file(QStringLiteral("ghost.ini"))));
+    QCOMPARE(storedValue(q2, QStringLiteral("alpha"), QStringLiteral("FragLimit")), QStringLiteral("8"));
+}
+
+void TestSettingsStore::loadClearsTheTitleLabels()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    form->ui().lblSrcMapDesc->setText(QStringLiteral("The Edge"));
+    form->ui().lblDstMapDesc->setText(QStringLiteral("Frag Pipe"));
+    form->LoadIniValues();
+    QVERIFY(form->ui().lblSrcMapDesc->text().isEmpty());
+    QVERIFY(form->ui().lblDstMapDesc->text().isEmpty());
+}
+
+void TestSettingsStore::unwritableDirectoryStopsTheSave()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    const QString dir = q2.programDir();
+    // Root writes anywhere, so take the directory away instead of its write permission.
+    const bool asRoot = ::geteuid() == 0;
+    const QString aside = q2.quake2Dir() + QStringLiteral("/aside");
+    if (asRoot)
+        QVERIFY(QDir().rename(dir, aside));
+    else
+        QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
+    try {
+        form->WriteUserSettings();
+        QFAIL("the save went through");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
+    }
+    // Closing the window reports it and still closes.
+    msgbox::clearShown();
+    form->show();
+    QVERIFY(form->close());
+    QCOMPARE(errorTexts(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
+    if (asRoot)
+        QVERIFY(QDir().rename(aside, dir));
+    else
+        QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(!QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
+    QVERIFY(!QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
+}
+
+void TestSettingsStore::blockedProfileFileStopsTheSaveAtItsFirstKey()
+{
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    QVERIFY(QDir(q2.programDir()).mkdir(QStringLiteral("untitled.ini"))); // in the way of the profile file
+    form->ui().cbSoundDisable->setCheckState(Qt::Checked);
+    try {
+        form->WriteUserSettings();
+        QFAIL("the save went through");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + q2.file(QStringLiteral("untitled.ini")));
+    }
+    // CurrentUser came first and was written; the program keys after the profile's first block were not.
+    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), Untitled);
+    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("<missing>"));
+}
+
+void TestSettingsStore::resetAllRestoresDefaults()
+{
+    FakeQuake2 q2;
+    writeIni(q2, QStringLiteral("velstrom"),
+             {{"CurrentUser", "night"}, {"SoundDisable", "UNC"}, {"AutoRemove", "CHK"}});
+    writeIni(q2, QStringLiteral("night"), {{"FragLimit", "30"}, {"KickBack", "90"}, {"ServerType", "1"}});
+    q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "Welcome\r\n");
+    q2.writeMapsList({"q2dm1 \"The Edge\""}); // the level lists follow the reset id-levels box
+    auto form = makeMainWindow();
+    auto& ui = form->ui();
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("30"));
+    ui.edHost->setText(QStringLiteral("unsaved"));
+    ui.pcPages->setCurrentWidget(ui.tsServer);
+    q2.sounds().clear();
+    msgbox::script({msgbox::Button::Yes});
+
+    ui.defaults->click();
+
+    QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_CONFIRM")});
+    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(msgbox::shown().size(), 1);
+    QCOMPARE(msgbox::shown()[0].caption, QStringLiteral("Confirm"));
+    QCOMPARE(msgbox::shown()[0].text, QStringLiteral("Are you sure you want to reset all settings to defaults?"));
+    QVERIFY(!QFile::exists(q2.file(QStringLiteral("night.ini"))));
+    QCOMPARE(form->state().CurrentUser, QStringLiteral("night"));
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("0"));
+    QCOMPARE(ui.tbKickback->value(), 10);
+    QCOMPARE(ui.lblKickVal->text(), QStringLiteral("500"));
+    QCOMPARE(ui.rsServType->itemIndex(), 0);
+    QVERIFY(!ui.edROPW->isEnabled());
+    QVERIFY(ui.edHost->text().isEmpty());
+    QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
+    QCOMPARE(ui.cbAutoRemove->checkState(), Qt::Checked); // program keys stay
+    QVERIFY(!form->state().LoadingSettings);
+    QCOMPARE(QDir::currentPath() + u'/', q2.programDir());
+
+    // The next save writes a profile of defaults.
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("FragLimit")), QStringLiteral("0"));
+    QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("KickBack")), QStringLiteral("10"));
+}
+
+void TestSettingsStore::resetAllDeclinedChangesNothing()
+{
+    FakeQuake2 q2;
+    writeIni(q2, Untitled, {{"FragLimit", "30"}});
+    q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "Welcome\r\n");
+    auto form = makeMainWindow();
+    form->ui().edHost->setText(QStringLiteral("unsaved"));
+    // Sounds off: the question still comes, without its sound.
+    form->ui().cbSoundDisable->setCheckState(Qt::Checked);
+    q2.sounds().clear();
+    msgbox::script({msgbox::Button::No});
+    form->ui().defaults->click();
+    QVERIFY(q2.sounds().names().isEmpty());
+    QCOMPARE(msgbox::shown().size(), 1);
+    QVERIFY(QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
+    QCOMPARE(form->ui().edHost->text(), QStringLiteral("unsaved"));
+    QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("30"));
+}
+
+void TestSettingsStore::corruptAndOddFilesLoad_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("fragLimit"); // what the window must show
+
+    QByteArray noise(4096, '\0');
+    QRandomGenerator rng(20240601);
+    for (char& c : noise)
+        c = char(rng.bounded(256));
+    QTest::newRow("binary noise") << noise << "0";
+    QTest::newRow("binary around a key") << QByteArray("\x01\x02\xff\x1a junk\r\n[Options]\r\nFragLimit=5\r\n\x7f\x01")
+                                         << "5";
+    QTest::newRow("lone LF lines") << QByteArray("[Options]\nFragLimit=6\nTimeLimit=1\n") << "6";
+    QTest::newRow("lone CR lines") << QByteArray("[Options]\rFragLimit=7\r") << "7";
+    QTest::newRow("UTF-8 BOM") << QByteArray("\xef\xbb\xbf[Options]\r\nFragLimit=8\r\n") << "8";
+    QTest::newRow("no section") << QByteArray("FragLimit=9\r\n") << "0";
+    QTest::newRow("other section") << QByteArray("[Other]\r\nFragLimit=9\r\n") << "0";
+    QTest::newRow("key in other case") << QByteArray("[OPTIONS]\r\nfraglimit=4\r\n") << "4";
+    QTest::newRow("blanks around") << QByteArray("[Options]\r\n  FragLimit = 3  \r\n") << "3";
+    QTest::newRow("empty value") << QByteArray("[Options]\r\nFragLimit=\r\n") << "";
+    QTest::newRow("unterminated section") << QByteArray("[Options\r\nFragLimit=2\r\n") << "0";
+    QTest::newRow("empty file") << QByteArray() << "0";
+}
+
+void TestSettingsStore::corruptAndOddFilesLoad()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, fragLimit);
+    FakeQuake2 q2;
+    q2.writeProgramFile(QStringLiteral("untitled.ini"), content);
+    auto form = makeMainWindow();
+    QCOMPARE(form->ui().edFragLimit->text(), fragLimit);
+    // And it can be saved over.
+    form->ui().edFragLimit->setText(QStringLiteral("77"));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("77"));
+    auto again = makeMainWindow();
+    QCOMPARE(again->ui().edFragLimit->text(), QStringLiteral("77"));
+}
+
+void TestSettingsStore::duplicateKeysTakeTheFirstAndSaveBack()
+{
+    FakeQuake2 q2;
+    q2.writeProgramFile(QStringLiteral("untitled.ini"), "[Options]\r\nFragLimit=12\r\nFragLimit=34\r\n"
+                                                        "[Options]\r\nFragLimit=56\r\nTimeLimit=7\r\n"
+                                                        "[Extra]\r\nKept=yes\r\n");
+    auto form = makeMainWindow();
+    QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("12"));
+    QCOMPARE(form->ui().edTimeLimit->text(), QStringLiteral("7"));
+    form->ui().edFragLimit->setText(QStringLiteral("99"));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("99"));
+    QCOMPARE(iniRead(q2.file(QStringLiteral("untitled.ini")), QStringLiteral("Extra"), QStringLiteral("Kept"), {}),
+             QStringLiteral("yes"));
+}
+
+void TestSettingsStore::hugeValuesAreCut()
+{
+    FakeQuake2 q2;
+    const QByteArray huge(100 * 1024, 'h');
+    q2.writeProgramFile(QStringLiteral("untitled.ini"), "[Options]\r\nHostName=" + huge + "\r\nPort=1\r\n");
+    auto form = makeMainWindow();
+    QCOMPARE(form->ui().edHost->text(), QString(1023, u'h'));
+    QCOMPARE(form->ui().edPort->text(), QStringLiteral("1"));
+    form->WriteUserSettings();
+    QCOMPARE(storedValue(q2, Untitled, QStringLiteral("HostName")), QString(1023, u'h'));
+}
+
+QTEST_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
