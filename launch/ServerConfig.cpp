@@ -1,0 +1,92 @@
+#include "launch/ServerConfig.h"
+
+#include "profiles/PageRules.h"
+
+namespace {
+
+// A deathmatch box and its dmflags bit. Some bits forbid a thing, so they are set while the box is unchecked;
+// either way a greyed box leaves its bit alone.
+struct FlagBox {
+    Qt::CheckState LaunchSettings::*box;
+    int bit;
+    bool setWhenChecked;
+};
+
+constexpr FlagBox flagBoxes[] = {
+    {&LaunchSettings::health, 1, false},         {&LaunchSettings::powerups, 2, false},
+    {&LaunchSettings::weaponStay, 4, true},      {&LaunchSettings::falling, 8, false},
+    {&LaunchSettings::instPower, 16, true},      {&LaunchSettings::sameMap, 32, true},
+    {&LaunchSettings::friendlyFire, 256, false}, {&LaunchSettings::spawnFarthest, 512, true},
+    {&LaunchSettings::forceRespawn, 1024, true}, {&LaunchSettings::allowArmor, 2048, false},
+    {&LaunchSettings::allowExit, 4096, true},    {&LaunchSettings::infiniteAmmo, 8192, true},
+    {&LaunchSettings::quadDrop, 16384, true},    {&LaunchSettings::fixedFov, 32768, true},
+};
+
+constexpr int TeamsBySkin = 64;
+constexpr int TeamsByModel = 128;
+
+QString onOff(Qt::CheckState state)
+{
+    return isChecked(state) ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+int DmflagsValue(const LaunchSettings& settings)
+{
+    int flags = 0;
+    for (const FlagBox& f : flagBoxes) {
+        const Qt::CheckState state = settings.*(f.box);
+        if ((f.setWhenChecked && state == Qt::Checked) || (!f.setWhenChecked && state == Qt::Unchecked))
+            flags += f.bit;
+    }
+    if (settings.teamplay == 1)
+        flags += TeamsBySkin;
+    else if (settings.teamplay >= 2)
+        flags += TeamsByModel;
+    return flags;
+}
+
+QString EmpathyFactorText(double factor)
+{
+    return QString::number(factor, 'g', 15);
+}
+
+void ConfigScript::WriteSetLine(const QString& name, const QString& value)
+{
+    m_lines.append(QStringLiteral("set ") + name + QStringLiteral(" \"") + value + u'"');
+}
+
+void ConfigScript::WriteBindLine(const QString& command, const QString& key)
+{
+    m_lines.append(QStringLiteral("bind ") + key + QStringLiteral(" \"") + command + QStringLiteral("\";"));
+}
+
+void ConfigScript::WriteLine(const QString& line)
+{
+    m_lines.append(line);
+}
+
+QStringList ServerConfigLines(const LaunchSettings& s)
+{
+    ConfigScript script;
+    script.WriteSetLine(QStringLiteral("fraglimit"), s.fragLimit);
+    script.WriteSetLine(QStringLiteral("timelimit"), s.timeLimit);
+    script.WriteSetLine(QStringLiteral("dmflags"), QString::number(DmflagsValue(s)));
+    script.WriteSetLine(QStringLiteral("maxclients"), s.maxClients);
+    script.WriteSetLine(QStringLiteral("timeout"), s.timeOut);
+    script.WriteSetLine(QStringLiteral("hostname"), s.host);
+    script.WriteSetLine(QStringLiteral("password"), s.password);
+    script.WriteSetLine(QStringLiteral("cheats"), onOff(s.allowCheat));
+    script.WriteSetLine(QStringLiteral("kickback"), QString::number(s.kickback * 50));
+    if (!s.skipKey.isEmpty())
+        script.WriteBindLine(QStringLiteral("sv skip"), s.skipKey);
+    if (isChecked(s.useEmpathy))
+        script.WriteSetLine(QStringLiteral("empathyfactor"), EmpathyFactorText(EmpathyFactorFor(s.empathy)));
+    if (isChecked(s.remoteConsole))
+        script.WriteLine(QStringLiteral("rcon_password \"") + s.rconPassword + u'"');
+    if (s.firstLevel)
+        script.WriteLine(QStringLiteral("map ") + *s.firstLevel);
+    script.WriteSetLine(QStringLiteral("usevweap"), onOff(s.useVWeap));
+    return script.lines();
+}

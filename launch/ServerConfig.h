@@ -1,0 +1,33 @@
+#pragma once
+#include "launch/LaunchSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+// The server configuration script that the game runs at start (Velstrom.cfg) and the rules behind it.
+
+// The game's dmflags: the sum of the bits the deathmatch boxes and the teamplay choice stand for.
+int DmflagsValue(const LaunchSettings& settings);
+
+// The handicap factor as the game's number parser reads it: shortest general form with a "." whatever the
+// user's locale ("4", "3.5"); the game would read "3,5" as 3.
+QString EmpathyFactorText(double factor);
+
+// A script being composed, one console command a line.
+class ConfigScript {
+public:
+    // set <name> "<value>"
+    void WriteSetLine(const QString& name, const QString& value);
+    // bind <key> "<command>";
+    void WriteBindLine(const QString& command, const QString& key);
+    // A line as it stands.
+    void WriteLine(const QString& line);
+
+    const QStringList& lines() const { return m_lines; }
+
+private:
+    QStringList m_lines;
+};
+
+// The lines of Velstrom.cfg for these settings, in the order the game must run them.
+QStringList ServerConfigLines(const LaunchSettings& settings);

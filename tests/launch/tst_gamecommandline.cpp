@@ -1,0 +1,126 @@
+// The game's command line, piece by piece, and the CD-ROM drive it may name.
+#include "launch/GameCommandLine.h"
+
+#include <QSet>
+#include <QTest>
+
+class TestGameCommandLine : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pieces_data();
+    void pieces();
+    void cdDrive_data();
+    void cdDrive();
+    void noDriveLettersHere();
+};
+
+void TestGameCommandLine::pieces_data()
+{
+    QTest::addColumn<int>("servType");
+    QTest::addColumn<int>("logFile");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("configFile");
+    QTest::addColumn<QString>("quake2Dir");
+    QTest::addColumn<QString>("cdDrive");
+    QTest::addColumn<QString>("expected");
+
+    const QString none = QStringLiteral("[None]");
+    const QString dir = QStringLiteral("/games/quake2");
+    const QString tail = QStringLiteral(" +set game \"Velstrom\" +set basedir \"/games/quake2\"");
+
+    QTest::newRow("listen, nothing extra") << 0 << int(Qt::Unchecked) << "27910" << none << dir << "none"
+                                           << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("dedicated, logged, extra script, CD drive")
+        << 1 << int(Qt::Checked) << "27910"
+        << "server.cfg" << dir << "D"
+        << "quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 +set port 27910" + tail +
+               " +exec server.cfg +exec Velstrom.cfg +set cddir D:\\install\\data";
+    QTest::newRow("no server type selected")
+        << -1 << int(Qt::Unchecked) << "27910" << none << dir << "none"
+        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("greyed log file") << 1 << int(Qt::PartiallyChecked) << "27910" << none << dir << "none"
+                                     << "quake2.exe +set dedicated 1 +deathmatch 1 +set port 27910" + tail +
+                                            " +exec Velstrom.cfg";
+    // "+set" takes the next two words whatever they are, so a missing port must not leave "+set port" behind.
+    QTest::newRow("empty port is left to the game") << 0 << int(Qt::Unchecked) << "" << none << dir << "none"
+                                                    << "quake2.exe +deathmatch 1" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("blank port is no port either")
+        << 1 << int(Qt::Unchecked) << " \t " << none << dir << "none"
+        << "quake2.exe +set dedicated 1 +deathmatch 1" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("[None] in another case is a name")
+        << 0 << int(Qt::Unchecked) << "27910"
+        << "[none]" << dir << "none"
+        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec [none] +exec Velstrom.cfg";
+    QTest::newRow("empty config text still execs")
+        << 0 << int(Qt::Unchecked) << "27910"
+        << "" << dir << "none"
+        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec  +exec Velstrom.cfg";
+    QTest::newRow("blanks in the Quake 2 directory are quoted")
+        << 0 << int(Qt::Unchecked) << "27911" << none << "/home/me/My Games/Quake 2"
+        << "none"
+        << "quake2.exe +deathmatch 1 +set port 27911 +set game \"Velstrom\" +set basedir \"/home/me/My Games/Quake 2\" "
+           "+exec Velstrom.cfg";
+}
+
+void TestGameCommandLine::pieces()
+{
+    QFETCH(int, servType);
+    QFETCH(int, logFile);
+    QFETCH(QString, port);
+    QFETCH(QString, configFile);
+    QFETCH(QString, quake2Dir);
+    QFETCH(QString, cdDrive);
+    QFETCH(QString, expected);
+
+    LaunchSettings s;
+    s.servType = servType;
+    s.logFile = Qt::CheckState(logFile);
+    s.port = port;
+    s.configFile = configFile;
+    s.quake2Dir = quake2Dir;
+    // Nothing of the configuration script reaches the command line.
+    s.host = QStringLiteral("ignored");
+    s.firstLevel = QStringLiteral("q2dm1");
+    QCOMPARE(GameCommandLine(s, cdDrive), expected);
+}
+
+void TestGameCommandLine::cdDrive_data()
+{
+    QTest::addColumn<QString>("cdRoms");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no CD-ROM drive") << ""
+                                     << "none";
+    QTest::newRow("two drives, the first letter wins") << "ED"
+                                                       << "D";
+    QTest::newRow("the last letter") << "Z"
+                                     << "Z";
+    QTest::newRow("the first letter") << "AC"
+                                      << "A";
+}
+
+void TestGameCommandLine::cdDrive()
+{
+    QFETCH(QString, cdRoms);
+    QFETCH(QString, expected);
+    QString asked;
+    const QString found = FindCdDrive([&](QChar drive) {
+        asked += drive;
+        return cdRoms.contains(drive);
+    });
+    QCOMPARE(found, expected);
+    // Letters are tried in order and the search stops at the first drive.
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    QCOMPARE(asked, expected == NoCdDrive ? alphabet : alphabet.left(alphabet.indexOf(expected) + 1));
+}
+
+void TestGameCommandLine::noDriveLettersHere()
+{
+    QCOMPARE(FindCdDrive(), NoCdDrive);
+    LaunchSettings s;
+    s.quake2Dir = QStringLiteral("/q2");
+    QVERIFY(!GameCommandLine(s, FindCdDrive()).contains(QStringLiteral("cddir")));
+}
+
+QTEST_GUILESS_MAIN(TestGameCommandLine)
+#include "tst_gamecommandline.moc"

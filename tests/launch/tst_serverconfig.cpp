@@ -1,0 +1,107 @@
+// The configuration script's rules straight from a settings snapshot: the dmflags bits and the number format.
+// The script's lines, byte for byte, are tested through the window in tst_launchwindow.
+#include "launch/ServerConfig.h"
+
+#include <QLocale>
+#include <QTest>
+
+namespace {
+
+// One character per deathmatch box, in the order of the bit table: '0' unchecked, '1' checked, 'g' greyed.
+// Health, Powerups, Weapons Stay, Falling, Instant Powerups, Same Map, Friendly Fire, Spawn Farthest,
+// Force Respawn, Armor, Exit, Infinite Ammo, Quad Drop, Fixed FOV.
+LaunchSettings withBoxes(const QByteArray& boxes, int teamplay)
+{
+    static constexpr Qt::CheckState LaunchSettings::*order[] = {
+        &LaunchSettings::health,       &LaunchSettings::powerups,      &LaunchSettings::weaponStay,
+        &LaunchSettings::falling,      &LaunchSettings::instPower,     &LaunchSettings::sameMap,
+        &LaunchSettings::friendlyFire, &LaunchSettings::spawnFarthest, &LaunchSettings::forceRespawn,
+        &LaunchSettings::allowArmor,   &LaunchSettings::allowExit,     &LaunchSettings::infiniteAmmo,
+        &LaunchSettings::quadDrop,     &LaunchSettings::fixedFov,
+    };
+    Q_ASSERT(boxes.size() == 14);
+    LaunchSettings s;
+    for (int i = 0; i < 14; ++i)
+        s.*order[i] = boxes[i] == '1' ? Qt::Checked : boxes[i] == 'g' ? Qt::PartiallyChecked : Qt::Unchecked;
+    s.teamplay = teamplay;
+    return s;
+}
+
+} // namespace
+
+class TestServerConfig : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dmflags_data();
+    void dmflags();
+    void empathyFactorIgnoresTheLocale_data();
+    void empathyFactorIgnoresTheLocale();
+};
+
+void TestServerConfig::dmflags_data()
+{
+    QTest::addColumn<QByteArray>("boxes");
+    QTest::addColumn<int>("teamplay");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("all unchecked, teams by model") << QByteArray("00000000000000") << 2 << 2443;
+    QTest::newRow("inverted boxes checked, rest off") << QByteArray("11010010010000") << 0 << 0;
+    QTest::newRow("no teamplay selected") << QByteArray("11010010010000") << -1 << 0;
+    QTest::newRow("teams by skin") << QByteArray("11010010010000") << 1 << 64;
+    QTest::newRow("item past by model counts as by model") << QByteArray("11010010010000") << 3 << 128;
+    // Each box that sets its bit when checked, alone.
+    QTest::newRow("weapons stay") << QByteArray("11110010010000") << 0 << 4;
+    QTest::newRow("instant powerups") << QByteArray("11011010010000") << 0 << 16;
+    QTest::newRow("same map") << QByteArray("11010110010000") << 0 << 32;
+    QTest::newRow("spawn farthest") << QByteArray("11010011010000") << 0 << 512;
+    QTest::newRow("force respawn") << QByteArray("11010010110000") << 0 << 1024;
+    QTest::newRow("allow exit") << QByteArray("11010010011000") << 0 << 4096;
+    QTest::newRow("infinite ammo") << QByteArray("11010010010100") << 0 << 8192;
+    QTest::newRow("quad drop") << QByteArray("11010010010010") << 0 << 16384;
+    QTest::newRow("fixed fov") << QByteArray("11010010010001") << 0 << 32768;
+    // Each box that sets its bit when unchecked, alone.
+    QTest::newRow("no health") << QByteArray("01010010010000") << 0 << 1;
+    QTest::newRow("no powerups") << QByteArray("10010010010000") << 0 << 2;
+    QTest::newRow("no falling damage") << QByteArray("11000010010000") << 0 << 8;
+    QTest::newRow("no friendly fire") << QByteArray("11010000010000") << 0 << 256;
+    QTest::newRow("no armor") << QByteArray("11010010000000") << 0 << 2048;
+    QTest::newRow("everything on, by skin")
+        << QByteArray("11111111111111") << 1 << 4 + 16 + 32 + 64 + 512 + 1024 + 4096 + 8192 + 16384 + 32768;
+    // A greyed box sets no bit, whichever way its bit runs.
+    QTest::newRow("all greyed") << QByteArray("gggggggggggggg") << 0 << 0;
+    QTest::newRow("greyed among unchecked") << QByteArray("g0g0000000000g") << 0 << 2 + 8 + 256 + 2048;
+}
+
+void TestServerConfig::dmflags()
+{
+    QFETCH(QByteArray, boxes);
+    QFETCH(int, teamplay);
+    QFETCH(int, expected);
+    QCOMPARE(DmflagsValue(withBoxes(boxes, teamplay)), expected);
+}
+
+void TestServerConfig::empathyFactorIgnoresTheLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("German") << QStringLiteral("de_DE");
+    QTest::newRow("French") << QStringLiteral("fr_FR");
+    QTest::newRow("English") << QStringLiteral("en_US");
+}
+
+void TestServerConfig::empathyFactorIgnoresTheLocale()
+{
+    QFETCH(QString, locale);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    LaunchSettings s;
+    s.useEmpathy = Qt::Checked;
+    s.empathy = 4;
+    const QStringList lines = ServerConfigLines(s);
+    QLocale::setDefault(previous);
+    QVERIFY(lines.contains(QStringLiteral("set empathyfactor \"2.5\"")));
+    QCOMPARE(EmpathyFactorText(0.5), QStringLiteral("0.5"));
+}
+
+QTEST_GUILESS_MAIN(TestServerConfig)
+#include "tst_serverconfig.moc"
