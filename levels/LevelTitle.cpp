@@ -1,0 +1,79 @@
+#include "levels/LevelTitle.h"
+
+#include "app/Quake2Paths.h"
+#include "vornak/vornak.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <dirent.h>
+
+std::optional<QByteArray> GetLevelTitle(const QString& path)
+{
+    // A NUL inside the name would make the library open some other file.
+    if (path.contains(QChar(u'\0')))
+        return std::nullopt;
+    const QByteArray native = QFile::encodeName(path);
+    char buffer[256] = {};
+    if (Vornak(native.constData(), buffer, 255) == 0)
+        return std::nullopt;
+    return QByteArray(buffer, qsizetype(::strnlen(buffer, sizeof buffer)));
+}
+
+namespace levels {
+
+QString titleForDisplay(const QByteArray& title)
+{
+    QString text;
+    text.reserve(title.size());
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(title.at(i));
+        if (byte == '\\' && i + 1 < title.size() && title.at(i + 1) == 'n') {
+            text.append(u'\n');
+            ++i;
+            continue;
+        }
+        const unsigned char shown = byte >= 160 ? byte - 128 : byte;
+        // 255 shows as 127, which is no printable character either.
+        if (shown >= 32 && shown < 127)
+            text.append(QChar(shown));
+        else
+            text.append(QChar(0x00B7));
+    }
+    return text;
+}
+
+QString levelFilePath(const QString& quake2Dir, const QString& levelName)
+{
+    const QString exact = quake2Dir + q2::MapsSubdir + levelName + q2::LevelExtension;
+    if (QFileInfo::exists(exact))
+        return exact;
+    // Look for the file name in its directory without regard to case.
+    const qsizetype slash = exact.lastIndexOf(u'/');
+    const QString dir = exact.left(slash + 1);
+    const QString wanted = exact.mid(slash + 1);
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (d == nullptr)
+        return exact;
+    QString found;
+    while (const dirent* entry = ::readdir(d)) {
+        const size_t length = std::strlen(entry->d_name);
+        const QString name = QFile::decodeName(QByteArray(entry->d_name, qsizetype(length)));
+        if (name.size() == wanted.size() && name.compare(wanted, Qt::CaseInsensitive) == 0) {
+            found = dir + name;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found.isEmpty() ? exact : found;
+}
+
+QString levelDescription(const QString& quake2Dir, const QString& levelName)
+{
+    if (const std::optional<QByteArray> title = GetLevelTitle(levelFilePath(quake2Dir, levelName)))
+        return titleForDisplay(*title);
+    return levelName;
+}
+
+} // namespace levels

@@ -1,0 +1,25 @@
+#pragma once
+// A level's title, as its author stored it in the level file, read through libvornak.
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The title in the level file at `path` (bytes up to the first NUL), or nothing when the file has none or
+// cannot be read. Calls vornak's Vornak() with a 256-byte buffer and a capacity of 255.
+std::optional<QByteArray> GetLevelTitle(const QString& path);
+
+namespace levels {
+
+// The title's bytes as the game shows them: a byte of 160 or more is the character 128 below it, the two
+// characters backslash and "n" make a line break, and any other byte outside printable ASCII is a middle dot.
+QString titleForDisplay(const QByteArray& title);
+
+// The level file of a level name: <Quake 2>/baseq2/maps/<name>.bsp, or, when that exact path does not exist,
+// the entry of the maps directory whose name matches it without regard to case (as Windows would find it).
+QString levelFilePath(const QString& quake2Dir, const QString& levelName);
+
+// What the label under a list shows for a level: its title, or its name when it has none.
+QString levelDescription(const QString& quake2Dir, const QString& levelName);
+
+} // namespace levels

@@ -1,0 +1,384 @@
+#include "levels/LevelsController.h"
+
+#include "app/MainForm.h"
+#include "app/Quake2Paths.h"
+#include "levels/LevelCatalogue.h"
+#include "levels/LevelTitle.h"
+#include "levels/PlayListVerifier.h"
+#include "levels/SkipListForm.h"
+#include "levels/VerifyForm.h"
+#include "support/AppError.h"
+#include "support/ErrorReport.h"
+#include "support/Installation.h"
+#include "support/MessageBoxes.h"
+#include "support/Sound.h"
+#include "support/TextFile.h"
+#include "ui_MainForm.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include <chrono>
+#include <cstdint>
+
+using Side = LevelLists::Side;
+
+LevelsController::LevelsController(Tmainform& form) : m_form(form)
+{
+    Ui::Tmainform& ui = m_form.ui();
+    for (QListView* view : {ui.SrcList, ui.DstList}) {
+        view->setModel(view == ui.SrcList ? &m_available : &m_play);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setUniformItemSizes(true);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // The title display follows the pointer without a button pressed.
+        view->viewport()->setMouseTracking(true);
+        view->viewport()->installEventFilter(this);
+    }
+    m_lists =
+        std::make_unique<LevelLists>(m_available, *ui.SrcList->selectionModel(), m_play, *ui.DstList->selectionModel());
+    // Titles are the level author's text, never markup.
+    ui.lblSrcMapDesc->setTextFormat(Qt::PlainText);
+    ui.lblDstMapDesc->setTextFormat(Qt::PlainText);
+    // The window starts with both lists empty: levels can be added, none removed.
+    ui.IncludeBtn->setEnabled(true);
+    ui.IncAllBtn->setEnabled(true);
+    ui.ExcludeBtn->setEnabled(false);
+    ui.ExAllBtn->setEnabled(false);
+
+    connect(ui.BitBtn1, &QPushButton::clicked, this, guard([this] { BitBtn1Click(); }));
+    connect(ui.IncludeBtn, &QPushButton::clicked, this, guard([this] { IncludeBtnClick(); }));
+    connect(ui.ExcludeBtn, &QPushButton::clicked, this, guard([this] { ExcludeBtnClick(); }));
+    connect(ui.IncAllBtn, &QPushButton::clicked, this, guard([this] { IncAllBtnClick(); }));
+    connect(ui.ExAllBtn, &QPushButton::clicked, this, guard([this] { ExcAllBtnClick(); }));
+    connect(ui.bbtnMoveUp, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_form.ui().bbtnMoveUp); }));
+    connect(ui.bbtnMoveDown, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_form.ui().bbtnMoveDown); }));
+    connect(ui.bbtnMovetoTop, &QPushButton::clicked, this, guard([this] { bbtnMovetoTopClick(); }));
+    connect(ui.bbtnMovetoBottom, &QPushButton::clicked, this, guard([this] { bbtnMovetoBottomClick(); }));
+    connect(ui.bbtnRandomize, &QPushButton::clicked, this, guard([this] { bbtnRandomizeClick(); }));
+    connect(ui.btnDelSkipped, &QPushButton::clicked, this, guard([this] { btnDelSkippedClick(); }));
+    // Every change of the box, by the user or by the program, shows or hides the id levels.
+    connect(ui.ckOrigLevels, &QCheckBox::stateChanged, this, guard([this] { ckOrigLevelsClick(); }));
+    // The totals follow the time limit as it is typed (and, as they always have, the frag limit).
+    connect(ui.edTimeLimit, &QLineEdit::textChanged, this, guard([this] { UpdateListTotals(); }));
+    connect(ui.edFragLimit, &QLineEdit::textChanged, this, guard([this] { UpdateListTotals(); }));
+}
+
+LevelsController::~LevelsController() = default;
+
+void LevelsController::createDialogs()
+{
+    if (m_skipList == nullptr) {
+        m_skipList = new TfrmSkipList(&m_form);
+        m_skipList->hide();
+    }
+}
+
+TfrmSkipList& LevelsController::skipListDialog()
+{
+    createDialogs();
+    return *m_skipList;
+}
+
+QListView* LevelsController::listView(Side side) const
+{
+    return side == Side::Available ? m_form.ui().SrcList : m_form.ui().DstList;
+}
+
+Side LevelsController::sideOf(const QListView* list) const
+{
+    return list == m_form.ui().SrcList ? Side::Available : Side::Play;
+}
+
+bool LevelsController::idLevelsShown() const
+{
+    return m_form.ui().ckOrigLevels->checkState() == Qt::Checked;
+}
+
+// ---- Level catalogue
+
+void LevelsController::FillAvailableLevels()
+{
+    const QStringList files = levels::listLevelFiles(q2::RelMapsDir);
+    if (!idLevelsShown()) {
+        m_lists->fillAvailable(files);
+        return;
+    }
+    QStringList ids;
+    try {
+        ids = levels::readIdLevelNames(levels::mapsListPath());
+    } catch (const AppError&) {
+        // The level files stay listed; the error ends the operation that asked for the id levels.
+        m_lists->fillAvailable(files);
+        throw;
+    }
+    m_lists->fillAvailable(files, ids);
+}
+
+void LevelsController::AddIdLevels()
+{
+    m_lists->addIdLevels(levels::readIdLevelNames(levels::mapsListPath()));
+}
+
+void LevelsController::RemoveIdLevels()
+{
+    m_lists->removeIdLevels(levels::readIdLevelNames(levels::mapsListPath()));
+}
+
+void LevelsController::LoadPlayList()
+{
+    // An unreadable maps.lst is reported, and the load goes on: stopping here would leave the profile's play
+    // list unloaded, and the next save would write that empty list over the profile's level file.
+    guarded([this] { FillAvailableLevels(); });
+    m_lists->appendPlayList(levels::readProfileLevels(levels::profileLevelsPath(m_form.state().CurrentUser)));
+    ProcessSkippedLevels();
+    SetButtons();
+    UpdateListTotals();
+}
+
+void LevelsController::BitBtn1Click()
+{
+    m_form.PlaySoundEvent(QString::fromLatin1(snd::Refresh), false);
+    FillAvailableLevels();
+    SetButtons();
+}
+
+void LevelsController::ckOrigLevelsClick()
+{
+    if (m_form.state().LoadingSettings)
+        return;
+    if (idLevelsShown()) {
+        m_form.PlaySoundEvent(QString::fromLatin1(snd::IdLevels), false);
+        AddIdLevels();
+    } else {
+        RemoveIdLevels();
+    }
+    SetButtons();
+}
+
+void LevelsController::clearLists()
+{
+    m_lists->clear();
+}
+
+QStringList LevelsController::playList() const
+{
+    return m_play.names();
+}
+
+// ---- Play list editing
+
+void LevelsController::SetButtons()
+{
+    Ui::Tmainform& ui = m_form.ui();
+    const bool canAdd = !m_available.isEmpty();
+    const bool canRemove = !m_play.isEmpty();
+    ui.IncludeBtn->setEnabled(canAdd);
+    ui.IncAllBtn->setEnabled(canAdd);
+    ui.ExcludeBtn->setEnabled(canRemove);
+    ui.ExAllBtn->setEnabled(canRemove);
+}
+
+void LevelsController::UpdateListTotals()
+{
+    Ui::Tmainform& ui = m_form.ui();
+    const int n = m_play.count();
+    ui.lblMapsCount->setText(QString::number(n) + QStringLiteral(" maps in list"));
+    int minutes = 0;
+    try {
+        minutes = toIntOrThrow(ui.edTimeLimit->text());
+    } catch (const AppError&) {
+        minutes = 0; // not a number, an empty box included: no total, and nothing to report
+    }
+    if (minutes == 0) {
+        ui.lblTotalTime->setText(QStringLiteral("N/A"));
+        ui.lblMaptabTotalTime->hide();
+        return;
+    }
+    // In 64 bits: a long list times a large stored limit must not wrap round.
+    const QString total = QString::number(qint64(n) * minutes) + QStringLiteral(" minutes");
+    ui.lblTotalTime->setText(total);
+    ui.lblMaptabTotalTime->setText(total + QStringLiteral(" playing time"));
+    ui.lblTotalTime->show();
+    ui.lblMaptabTotalTime->show();
+}
+
+int LevelsController::GetFirstSelection(QListView* list) const
+{
+    return m_lists->firstSelection(sideOf(list));
+}
+
+void LevelsController::SetItem(QListView* list, int index)
+{
+    list->setFocus();
+    m_lists->selectItem(sideOf(list), index);
+    SetButtons();
+}
+
+void LevelsController::MoveSelected(QListView* source, QListView* target)
+{
+    Q_ASSERT(source != target);
+    Q_UNUSED(target);
+    m_lists->moveSelected(sideOf(source));
+}
+
+void LevelsController::moveAcross(QListView* source)
+{
+    const int first = GetFirstSelection(source);
+    MoveSelected(source, listView(LevelLists::other(sideOf(source))));
+    // The level that moved up into the first moved level's place is selected next, so repeated clicks move
+    // consecutive levels.
+    SetItem(source, first);
+    UpdateListTotals();
+}
+
+void LevelsController::moveAllAcross(QListView* source)
+{
+    m_lists->moveAll(sideOf(source));
+    SetItem(source, 0);
+    UpdateListTotals();
+}
+
+void LevelsController::IncludeBtnClick()
+{
+    moveAcross(m_form.ui().SrcList);
+}
+void LevelsController::ExcludeBtnClick()
+{
+    moveAcross(m_form.ui().DstList);
+}
+void LevelsController::IncAllBtnClick()
+{
+    moveAllAcross(m_form.ui().SrcList);
+}
+void LevelsController::ExcAllBtnClick()
+{
+    moveAllAcross(m_form.ui().DstList);
+}
+
+void LevelsController::bbtnMoveUpClick(QObject* sender)
+{
+    m_lists->moveOnePlace(sender == m_form.ui().bbtnMoveDown);
+}
+
+void LevelsController::bbtnMovetoTopClick()
+{
+    m_lists->moveToEnd(true);
+}
+
+void LevelsController::bbtnMovetoBottomClick()
+{
+    m_lists->moveToEnd(false);
+}
+
+void LevelsController::bbtnRandomizeClick()
+{
+    UpdateListTotals();
+    // A fresh seed from the clock at every click.
+    std::mt19937_64 random(std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count()));
+    m_lists->shuffle(random);
+}
+
+// ---- Skipped levels
+
+bool LevelsController::ProcessSkippedLevels()
+{
+    const QString path = levels::skippedLevelsPath();
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly))
+            return false;
+    }
+    PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
+    QStringList entries;
+    try {
+        entries = textfile::readUtf8Lines(path);
+    } catch (const AppError&) {
+        return false;
+    }
+    TfrmSkipList& dialog = skipListDialog();
+    dialog.setEntries(entries);
+    if (dialog.ask()) {
+        m_lists->removeSkipped(dialog.selectedEntries());
+        // A file that cannot be deleted is offered again next time; nothing to report.
+        QFile::remove(path);
+        UpdateListTotals();
+        SetButtons();
+    }
+    return true;
+}
+
+void LevelsController::btnDelSkippedClick()
+{
+    if (!ProcessSkippedLevels())
+        msgbox::information(&m_form, QStringLiteral("No List"),
+                            QStringLiteral("There is no skipped map list right now.  If you run Quake2 and skip "
+                                           "maps, you'll be able to selectively delete them from your map list "
+                                           "with this function."));
+}
+
+// ---- Verification before launch
+
+void LevelsController::VerifyPlayList()
+{
+    LevelPresence presence(q2::RelMapsDir, levels::mapsListPath());
+    const bool autoRemove = m_form.ui().cbAutoRemove->checkState() == Qt::Checked;
+    verifyPlayList(m_play, presence, autoRemove, m_form.state().VerifyResult,
+                   [this](const QString& level, QString& verifyResult) {
+                       TVerifyForm dialog(verifyResult, &m_form);
+                       dialog.setLevel(level);
+                       dialog.ask();
+                   });
+}
+
+// ---- Title display
+
+bool LevelsController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        Ui::Tmainform& ui = m_form.ui();
+        QListView* list = watched == ui.SrcList->viewport()   ? ui.SrcList
+                          : watched == ui.DstList->viewport() ? ui.DstList
+                                                              : nullptr;
+        if (list != nullptr) {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            const QPoint at = move->position().toPoint();
+            guarded([&] { ListMouseMove(list, move->modifiers(), at.x(), at.y()); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)
+{
+    Q_UNUSED(shift);
+    MainState& state = m_form.state();
+    if (state.HoverBusy)
+        return;
+    state.HoverBusy = true;
+    struct Release {
+        bool& busy;
+        ~Release() { busy = false; }
+    } release{state.HoverBusy};
+
+    Ui::Tmainform& ui = m_form.ui();
+    auto* list = qobject_cast<QListView*>(sender);
+    if (list == nullptr)
+        return;
+    const QModelIndex index = list->indexAt(QPoint(x, y));
+    const int i = index.isValid() ? index.row() : -1;
+    if (i == state.LastHoverIndex || i < 0)
+        return;
+
+    const QPointer<QLabel> label = list == ui.SrcList ? ui.lblSrcMapDesc : ui.lblDstMapDesc;
+    // The name is taken now: while the label is painted below, a click may already change the list.
+    const QString name = (list == ui.SrcList ? m_available : m_play).at(i);
+    label->setText(QStringLiteral("Searching..."));
+    QCoreApplication::processEvents();
+    if (label.isNull())
+        return;
+    label->setText(levels::levelDescription(installation().quake2Dir(), name));
+    state.LastHoverIndex = i;
+}

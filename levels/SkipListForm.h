@@ -1,0 +1,35 @@
+#pragma once
+#include <QDialog>
+#include <QStringList>
+
+#include <memory>
+
+namespace Ui {
+class TfrmSkipList;
+}
+
+// "Velstrom - Select Maps to Skip": the levels skipped in the last game, from which the user picks those
+// to take off the play list. Created once, hidden, and refilled for every question.
+class TfrmSkipList : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmSkipList(QWidget* parent = nullptr);
+    ~TfrmSkipList() override;
+
+    Ui::TfrmSkipList& ui() { return *m_ui; }
+
+    // Fills the list with these entries, in this order, none selected.
+    void setEntries(const QStringList& entries);
+    // The selected entries, first to last.
+    QStringList selectedEntries() const;
+
+    // All and None share this handler: the sender decides.
+    void btnAllClick(QObject* sender);
+
+    // Shows the dialog modally, centred on the screen; true for OK.
+    bool ask();
+
+private:
+    std::unique_ptr<Ui::TfrmSkipList> m_ui;
+};

@@ -1,0 +1,842 @@
+// The "Maps" page driven through its real widgets: the lists as the start-up fills them, Refresh and the id
+// levels box, the arrow and reordering buttons with their selections, the totals, skipped levels, the check
+// before launch and the titles under the lists.
+#include "FakeQuake2.h"
+#include "app/MainForm.h"
+#include "common/BspWriter.h"
+#include "levels/LevelsController.h"
+#include "levels/ModalDialog.h"
+#include "levels/SkipListForm.h"
+#include "levels/VerifyForm.h"
+#include "support/AppError.h"
+#include "support/MessageBoxes.h"
+#include "ui_MainForm.h"
+#include "ui_SkipListForm.h"
+#include "ui_VerifyForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+using namespace velstrom::test;
+
+namespace {
+
+// Answers the level dialogs while it lives.
+class ModalAnswers {
+public:
+    explicit ModalAnswers(levels::ModalHook hook) : m_previous(levels::setModalHook(std::move(hook))) {}
+    ~ModalAnswers() { levels::setModalHook(m_previous); }
+
+private:
+    levels::ModalHook m_previous;
+};
+
+QStringList names(const LevelListModel& model)
+{
+    return model.names();
+}
+
+void select(QListView* view, const QList<int>& rows)
+{
+    view->selectionModel()->clearSelection();
+    for (const int row : rows)
+        view->selectionModel()->select(view->model()->index(row, 0), QItemSelectionModel::Select);
+}
+
+QList<int> selected(QListView* view)
+{
+    QList<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Sets the id levels box as a settings load does, without the box's handler acting.
+void setIdLevelsQuietly(Tmainform& form, Qt::CheckState state)
+{
+    form.state().LoadingSettings = true;
+    form.ui().ckOrigLevels->setCheckState(state);
+    form.state().LoadingSettings = false;
+}
+
+QStringList errorTexts()
+{
+    QStringList texts;
+    for (const msgbox::Shown& box : msgbox::shown())
+        if (box.icon == msgbox::Icon::Error)
+            texts.append(box.text);
+    return texts;
+}
+
+// The widget that Tab moves to from `w`.
+QWidget* nextTabStop(QWidget* w)
+{
+    QWidget* next = w->nextInFocusChain();
+    while (next != w && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+void hover(QListView* view, int row)
+{
+    const QPoint at =
+        row >= 0 ? view->visualRect(view->model()->index(row, 0)).center() : QPoint(5, view->viewport()->height() - 2);
+    QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+}
+
+} // namespace
+
+class TestLevelsPage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startupFillsBothLists();
+    void startupWithUnreadableMapsListStillLoadsThePlayList();
+    void refreshShowsNewLevelsOnly();
+    void refreshAfterIncludeAllEnablesTheButtons();
+    void idLevelsBox();
+    void idLevelsBoxWithoutMapsList();
+
+    void includeMovesInReverseOrder();
+    void includeSelectsTheNextLevel_data();
+    void includeSelectsTheNextLevel();
+    void excludeAndAllButtons();
+    void reorderingButtons();
+    void randomizeKeepsTheLevels();
+    void totals_data();
+    void totals();
+    void savedPlayListLoadsBack();
+
+    void skippedLevelsRemovedOnOk();
+    void skippedLevelsKeptOnCancel();
+    void skippedLevelsDialogLooksAsDesigned();
+    void deleteSkippedWithoutFile();
+    void skippedDialogRunsModally();
+
+    void verifyAsksAboutMissingLevels();
+    void verifyDialogLooksAsDesigned();
+    void verifyDialogRunsModally();
+    void verifyAutoRemoveAndGreyedBox();
+    void verifyWithoutMapsListFails();
+
+    void titlesUnderTheLists();
+    void titleFetchShowsSearchingAndShutsOutMoves();
+
+private:
+    std::unique_ptr<FakeQuake2> m_q2;
+};
+
+void TestLevelsPage::init()
+{
+    m_q2 = std::make_unique<FakeQuake2>();
+    m_q2->writeMapsList({"q2dm1 The Edge", "q2dm2 Tokay's Towers", "base1 Outer Base", "nospace"});
+}
+
+void TestLevelsPage::cleanup()
+{
+    m_q2.reset();
+}
+
+void TestLevelsPage::startupFillsBothLists()
+{
+    m_q2->addLevels({"Q2DM1.BSP", "q2dm2.bsp", "q2dm3.bsp", "Mine.Bsp", ".hidden.bsp", "notes.txt"});
+    QDir().mkdir(m_q2->mapsDir() + QStringLiteral("folder.bsp"));
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"),
+                           "q2dm2\r\n\r\n   \r\nQ2DM2\r\nq2dm3 \r\nbase1\r\nnowhere\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Checked);
+    form->LoadPlayList();
+
+    LevelsController& levels = form->levels();
+    QCOMPARE(names(levels.levelsToPlay()), (QStringList{"q2dm2", "q2dm3 ", "base1", "nowhere"}));
+    // Q2DM1 is a file and an id level: listed once. "q2dm3 " is another name than q2dm3.
+    QCOMPARE(names(levels.availableLevels()), (QStringList{".hidden", "folder", "Mine", "Q2DM1", "q2dm3"}));
+    QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("4 maps in list"));
+    QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().ExAllBtn->isEnabled());
+    QVERIFY(errorTexts().isEmpty());
+    QCOMPARE(form->playList(), names(levels.levelsToPlay()));
+}
+
+void TestLevelsPage::startupWithUnreadableMapsListStillLoadsThePlayList()
+{
+    QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
+    m_q2->addLevels({"q2dm1.bsp", "q2dm2.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\nbase1\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Checked);
+    form->LoadPlayList();
+    QCOMPARE(errorTexts(), QStringList{"File not found"});
+    QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"q2dm2", "base1"}));
+    QCOMPARE(names(form->levels().availableLevels()), QStringList{"q2dm1"});
+    QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("2 maps in list"));
+}
+
+void TestLevelsPage::refreshShowsNewLevelsOnly()
+{
+    m_q2->addLevels({"q2dm1.bsp", "q2dm2.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    m_q2->addLevels({"NEW.BSP", "Q2DM2.bsp"});
+    m_q2->sounds().clear();
+    form->ui().BitBtn1->click();
+    QCOMPARE(names(form->levels().availableLevels()), (QStringList{"NEW", "q2dm1"}));
+    QCOMPARE(names(form->levels().levelsToPlay()), QStringList{"q2dm2"});
+    QCOMPARE(m_q2->sounds().names(), QStringList{"SND_REFRESH"});
+}
+
+void TestLevelsPage::refreshAfterIncludeAllEnablesTheButtons()
+{
+    m_q2->addLevels({"a.bsp", "b.bsp"});
+    auto form = startMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->ui().IncAllBtn->click();
+    QVERIFY(!form->ui().IncludeBtn->isEnabled() && !form->ui().IncAllBtn->isEnabled());
+    m_q2->addLevel(QStringLiteral("c.bsp"));
+    form->ui().BitBtn1->click();
+    QCOMPARE(names(form->levels().availableLevels()), QStringList{"c"});
+    QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().IncAllBtn->isEnabled());
+}
+
+void TestLevelsPage::idLevelsBox()
+{
+    m_q2->addLevels({"Q2DM1.BSP", "mine.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    LevelsController& levels = form->levels();
+    QCOMPARE(names(levels.availableLevels()), (QStringList{"mine", "Q2DM1"}));
+
+    m_q2->sounds().clear();
+    form->ui().ckOrigLevels->click();
+    QCOMPARE(names(levels.availableLevels()), (QStringList{"base1", "mine", "Q2DM1"}));
+    QCOMPARE(m_q2->sounds().names(), QStringList{"SND_IDLEVELS"});
+
+    // Unchecking takes the id levels away, the level file of an id level's name too, never the play list's.
+    form->ui().ckOrigLevels->click();
+    QCOMPARE(names(levels.availableLevels()), QStringList{"mine"});
+    QCOMPARE(names(levels.levelsToPlay()), QStringList{"q2dm2"});
+
+    // Set by the program while settings load: nothing happens.
+    setIdLevelsQuietly(*form, Qt::Checked);
+    QCOMPARE(names(levels.availableLevels()), QStringList{"mine"});
+    // Set by the program otherwise: the handler runs.
+    form->ui().ckOrigLevels->setCheckState(Qt::Unchecked);
+    form->ui().ckOrigLevels->setCheckState(Qt::Checked);
+    QCOMPARE(names(levels.availableLevels()), (QStringList{"base1", "mine", "q2dm1"}));
+    // A greyed box counts as unchecked.
+    form->ui().ckOrigLevels->setCheckState(Qt::PartiallyChecked);
+    QCOMPARE(names(levels.availableLevels()), QStringList{"mine"});
+    QVERIFY(errorTexts().isEmpty());
+}
+
+void TestLevelsPage::idLevelsBoxWithoutMapsList()
+{
+    m_q2->addLevels({"mine.bsp"});
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
+
+    form->ui().ckOrigLevels->click();
+    QCOMPARE(errorTexts(), QStringList{"File not found"});
+    QCOMPARE(form->ui().ckOrigLevels->checkState(), Qt::Checked);
+    QCOMPARE(names(form->levels().availableLevels()), QStringList{"mine"});
+
+    // Refresh lists the level files, then reports the missing list.
+    m_q2->addLevel(QStringLiteral("more.bsp"));
+    form->ui().BitBtn1->click();
+    QCOMPARE(errorTexts().size(), 2);
+    QCOMPARE(names(form->levels().availableLevels()), (QStringList{"mine", "more"}));
+}
+
+void TestLevelsPage::includeMovesInReverseOrder()
+{
+    m_q2->addLevels({"a.bsp", "b.bsp", "c.bsp", "d.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "x\r\ny\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    Ui::Tmainform& ui = form->ui();
+    select(ui.DstList, {1});
+    select(ui.SrcList, {0, 1, 2});
+    ui.IncludeBtn->click();
+    QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"x", "y", "c", "b", "a"}));
+    // Arrivals are not selected; the play list's own selection stays.
+    QCOMPARE(selected(ui.DstList), QList<int>{1});
+    QCOMPARE(selected(ui.SrcList), QList<int>{0});
+    QCOMPARE(ui.lblMapsCount->text(), QStringLiteral("5 maps in list"));
+}
+
+void TestLevelsPage::includeSelectsTheNextLevel_data()
+{
+    QTest::addColumn<QList<int>>("selection");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QList<int>>("after");
+    QTest::newRow("nothing selected") << QList<int>{} << QStringList{"a", "b", "c"} << QList<int>{0};
+    QTest::newRow("middle") << QList<int>{1} << QStringList{"a", "c"} << QList<int>{1};
+    QTest::newRow("last") << QList<int>{2} << QStringList{"a", "b"} << QList<int>{1};
+    QTest::newRow("every one") << QList<int>{0, 1, 2} << QStringList{} << QList<int>{};
+}
+
+void TestLevelsPage::includeSelectsTheNextLevel()
+{
+    QFETCH(QList<int>, selection);
+    QFETCH(QStringList, left);
+    QFETCH(QList<int>, after);
+    m_q2->addLevels({"a.bsp", "b.bsp", "c.bsp"});
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    Ui::Tmainform& ui = form->ui();
+    select(ui.SrcList, selection);
+    ui.IncludeBtn->click();
+    QCOMPARE(names(form->levels().availableLevels()), left);
+    QCOMPARE(selected(ui.SrcList), after);
+    QCOMPARE(ui.IncludeBtn->isEnabled(), !left.isEmpty());
+    QCOMPARE(ui.IncAllBtn->isEnabled(), !left.isEmpty());
+    QCOMPARE(ui.ExcludeBtn->isEnabled(), left.size() < 3);
+    QCOMPARE(ui.ExAllBtn->isEnabled(), left.size() < 3);
+}
+
+void TestLevelsPage::excludeAndAllButtons()
+{
+    m_q2->addLevels({"b.bsp", "D.bsp", "f.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "e\r\nA\r\nc\r\n");
+    auto form = makeMainWindow();
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    form->LoadPlayList();
+    Ui::Tmainform& ui = form->ui();
+    LevelsController& levels = form->levels();
+
+    select(ui.SrcList, {2});
+    select(ui.DstList, {0, 2});
+    ui.ExcludeBtn->click();
+    QCOMPARE(names(levels.availableLevels()), (QStringList{"b", "c", "D", "e", "f"}));
+    QCOMPARE(names(levels.levelsToPlay()), QStringList{"A"});
+    QCOMPARE(selected(ui.SrcList), QList<int>{4}); // f stays selected
+    QCOMPARE(selected(ui.DstList), QList<int>{0});
+
+    ui.IncAllBtn->click();
+    QCOMPARE(names(levels.levelsToPlay()), (QStringList{"A", "b", "c", "D", "e", "f"}));
+    QVERIFY(levels.availableLevels().isEmpty());
+    QVERIFY(!ui.IncludeBtn->isEnabled() && ui.ExcludeBtn->isEnabled());
+
+    ui.ExAllBtn->click();
+    QCOMPARE(names(levels.availableLevels()), (QStringList{"A", "b", "c", "D", "e", "f"}));
+    QVERIFY(levels.levelsToPlay().isEmpty());
+    QVERIFY(!ui.ExcludeBtn->isEnabled() && !ui.ExAllBtn->isEnabled() && ui.IncAllBtn->isEnabled());
+    QCOMPARE(ui.lblMapsCount->text(), QStringLiteral("0 maps in list"));
+}
+
+void TestLevelsPage::reorderingButtons()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "a\r\nb\r\nc\r\nd\r\ne\r\n");
+    auto form = startMainWindow();
+    Ui::Tmainform& ui = form->ui();
+    LevelsController& levels = form->levels();
+
+    select(ui.DstList, {2, 4});
+    ui.bbtnMoveUp->click();
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbde"));
+    QCOMPARE(selected(ui.DstList), (QList<int>{1, 4}));
+
+    select(ui.DstList, {3});
+    ui.bbtnMoveDown->click();
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbed"));
+    QCOMPARE(selected(ui.DstList), QList<int>{4});
+    ui.bbtnMoveDown->click(); // already last
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbed"));
+
+    select(ui.DstList, {2, 3});
+    ui.bbtnMovetoTop->click();
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("baced"));
+    QCOMPARE(selected(ui.DstList), (QList<int>{0, 3}));
+    ui.bbtnMovetoBottom->click();
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acedb"));
+    QCOMPARE(selected(ui.DstList), (QList<int>{2, 4}));
+
+    select(ui.DstList, {});
+    for (QPushButton* b : {ui.bbtnMoveUp, ui.bbtnMoveDown, ui.bbtnMovetoTop, ui.bbtnMovetoBottom})
+        b->click();
+    QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acedb"));
+    QVERIFY(msgbox::shown().isEmpty());
+}
+
+void TestLevelsPage::randomizeKeepsTheLevels()
+{
+    QByteArray file;
+    QStringList levels;
+    for (int i = 0; i < 40; ++i) {
+        levels.append(QStringLiteral("m%1").arg(i));
+        file += levels.last().toUtf8() + "\r\n";
+    }
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
+    auto form = startMainWindow();
+    Ui::Tmainform& ui = form->ui();
+    select(ui.DstList, {3, 7});
+    ui.bbtnRandomize->click();
+    QStringList shuffled = names(form->levels().levelsToPlay());
+    QVERIFY(shuffled != levels); // 1 in 40! to fail by chance
+    std::sort(shuffled.begin(), shuffled.end());
+    std::sort(levels.begin(), levels.end());
+    QCOMPARE(shuffled, levels);
+    QVERIFY(selected(ui.DstList).isEmpty());
+
+    form->ui().ExAllBtn->click();
+    ui.bbtnRandomize->click();
+    QVERIFY(form->levels().levelsToPlay().isEmpty());
+}
+
+void TestLevelsPage::totals_data()
+{
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<QString>("timeLimit");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("mapsPage"); // empty: hidden
+    QTest::newRow("5 x 30") << 5 << "30"
+                            << "5 maps in list"
+                            << "150 minutes"
+                            << "150 minutes playing time";
+    QTest::newRow("one level") << 1 << "20"
+                               << "1 maps in list"
+                               << "20 minutes"
+                               << "20 minutes playing time";
+    QTest::newRow("no levels") << 0 << "20"
+                               << "0 maps in list"
+                               << "0 minutes"
+                               << "0 minutes playing time";
+    QTest::newRow("zero limit") << 5 << "0"
+                                << "5 maps in list"
+                                << "N/A"
+                                << "";
+    QTest::newRow("empty limit") << 5 << ""
+                                 << "5 maps in list"
+                                 << "N/A"
+                                 << "";
+    QTest::newRow("not a number") << 2 << "1x"
+                                  << "2 maps in list"
+                                  << "N/A"
+                                  << "";
+}
+
+void TestLevelsPage::totals()
+{
+    QFETCH(int, levels);
+    QFETCH(QString, timeLimit);
+    QFETCH(QString, count);
+    QFETCH(QString, total);
+    QFETCH(QString, mapsPage);
+    QByteArray file;
+    for (int i = 0; i < levels; ++i)
+        file += "m" + QByteArray::number(i) + "\r\n";
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
+    auto form = startMainWindow();
+    Ui::Tmainform& ui = form->ui();
+    ui.edTimeLimit->setText(QStringLiteral("7")); // a change first, so the next one is one too
+    ui.edTimeLimit->setText(timeLimit);
+    QCOMPARE(ui.lblMapsCount->text(), count);
+    QCOMPARE(ui.lblTotalTime->text(), total);
+    QCOMPARE(!ui.lblMaptabTotalTime->isHidden(), !mapsPage.isEmpty());
+    if (!mapsPage.isEmpty())
+        QCOMPARE(ui.lblMaptabTotalTime->text(), mapsPage);
+    // The frag limit's changes rewrite the totals too.
+    ui.lblMapsCount->clear();
+    ui.edFragLimit->setText(ui.edFragLimit->text() == u"5" ? QStringLiteral("6") : QStringLiteral("5"));
+    QCOMPARE(ui.lblMapsCount->text(), count);
+}
+
+void TestLevelsPage::savedPlayListLoadsBack()
+{
+    m_q2->addLevels({"a.bsp", "B.bsp", "c.bsp"});
+    auto form = startMainWindow();
+    select(form->ui().SrcList, {0, 2});
+    form->ui().IncludeBtn->click();
+    const QStringList saved = form->playList();
+    QCOMPARE(saved, (QStringList{"c", "a"}));
+    // What the level files hold is read back line by line as the next start's play list.
+    QByteArray file;
+    for (const QString& level : saved)
+        file += level.toUtf8() + "\r\n";
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
+    auto next = startMainWindow();
+    QCOMPARE(next->playList(), saved);
+    QCOMPARE(names(next->levels().availableLevels()), QStringList{"B"});
+}
+
+void TestLevelsPage::skippedLevelsRemovedOnOk()
+{
+    m_q2->addLevels({"base1.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\nQ2DM2\r\nmine\r\nbase1x\r\nkeep\r\n");
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "Q2DM1\r\nq2dm2\r\nmine \r\n\r\nq2dm1\r\nkeep\r\n");
+    QStringList offered;
+    ModalAnswers answers([&](QDialog& dialog) {
+        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        QListWidget* list = skip.ui().lbMapList;
+        for (int row = 0; row < list->count(); ++row) {
+            offered.append(list->item(row)->text());
+            if (list->item(row)->isSelected())
+                offered.last() += u'*';
+        }
+        // All the entries but the last.
+        skip.ui().btnAll->click();
+        list->item(list->count() - 1)->setSelected(false);
+        skip.ui().btnOK->click();
+        return dialog.result();
+    });
+    auto form = makeMainWindow();
+    // The sound plays even with sounds switched off.
+    form->state().SoundsEnabled = false;
+    setIdLevelsQuietly(*form, Qt::Unchecked);
+    m_q2->sounds().clear();
+    form->LoadPlayList();
+    QCOMPARE(offered, (QStringList{"Q2DM1", "q2dm2", "mine ", "", "q2dm1", "keep"}));
+    QCOMPARE(m_q2->sounds().names(), QStringList{"SND_SKIPFOUND"});
+    QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"mine", "base1x", "keep"}));
+    // The id levels are hidden, and still q2dm1 and Q2DM2 come back.
+    QCOMPARE(names(form->levels().availableLevels()), (QStringList{"base1", "q2dm1", "Q2DM2"}));
+    QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
+    QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("3 maps in list"));
+
+    // Removing every level leaves "<" and "<<" disabled.
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "MINE\r\nbase1x\r\nkeep\r\nextra\r\n");
+    form->ui().btnDelSkipped->click();
+    QVERIFY(form->levels().levelsToPlay().isEmpty());
+    QVERIFY(!form->ui().ExcludeBtn->isEnabled() && !form->ui().ExAllBtn->isEnabled());
+    QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("0 maps in list"));
+    QVERIFY(msgbox::shown().isEmpty());
+}
+
+void TestLevelsPage::skippedLevelsKeptOnCancel()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "q2dm1\r\n");
+    int shown = 0;
+    ModalAnswers answers([&](QDialog& dialog) {
+        ++shown;
+        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        skip.ui().btnAll->click();
+        skip.ui().btnClose->click();
+        return dialog.result();
+    });
+    auto form = startMainWindow();
+    QCOMPARE(shown, 1);
+    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    QVERIFY(QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
+    // Offered again; OK with nothing selected removes nothing but the file.
+    ModalAnswers ok([&](QDialog& dialog) {
+        ++shown;
+        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        skip.ui().btnAll->click();
+        skip.ui().btnNone->click();
+        skip.ui().btnOK->click();
+        return dialog.result();
+    });
+    QVERIFY(form->ProcessSkippedLevels());
+    QCOMPARE(shown, 2);
+    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
+    QVERIFY(!form->ProcessSkippedLevels());
+    QCOMPARE(shown, 2);
+}
+
+void TestLevelsPage::skippedLevelsDialogLooksAsDesigned()
+{
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "a\r\nb\r\n");
+    bool checked = false;
+    ModalAnswers answers([&](QDialog& dialog) {
+        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        [&] {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Velstrom - Select Maps to Skip"));
+            QCOMPARE(dialog.size(), QSize(284, 319));
+            QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+            QCOMPARE(skip.ui().lblALabel->text(),
+                     QStringLiteral("The following maps were skipped during the last Quake2 session.  Select the "
+                                    "maps you wish to remove from the current user profile."));
+            QVERIFY(skip.ui().lbMapList->selectedItems().isEmpty());
+            QVERIFY(skip.ui().btnOK->isDefault());
+            QCOMPARE(nextTabStop(skip.ui().lbMapList), skip.ui().btnAll);
+            QCOMPARE(nextTabStop(skip.ui().btnAll), skip.ui().btnOK);
+            QCOMPARE(nextTabStop(skip.ui().btnOK), skip.ui().btnClose);
+            QCOMPARE(nextTabStop(skip.ui().btnClose), skip.ui().btnNone);
+            checked = true;
+        }();
+        return int(QDialog::Rejected);
+    });
+    auto form = makeMainWindow();
+    // Leftover selections of an earlier run are gone when the dialog opens again.
+    form->levels().skipListDialog().setEntries({"x"});
+    form->levels().skipListDialog().ui().lbMapList->selectAll();
+    QVERIFY(form->ProcessSkippedLevels());
+    QVERIFY(checked);
+}
+
+void TestLevelsPage::deleteSkippedWithoutFile()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
+    auto form = startMainWindow();
+    m_q2->sounds().clear();
+    form->ui().btnDelSkipped->click();
+    const QList<msgbox::Shown> boxes = msgbox::shown();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().icon, msgbox::Icon::Information);
+    QCOMPARE(boxes.first().caption, QStringLiteral("No List"));
+    QCOMPARE(boxes.first().text,
+             QStringLiteral("There is no skipped map list right now.  If you run Quake2 and skip maps, you'll be able "
+                            "to selectively delete them from your map list with this function."));
+    QCOMPARE(boxes.first().buttons, QList<msgbox::Button>{msgbox::Button::Ok});
+    QVERIFY(m_q2->sounds().names().isEmpty());
+    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+
+    // A directory in the file's place cannot be opened either.
+    QDir().mkdir(m_q2->file(QStringLiteral("qskipped.txt")));
+    QVERIFY(!form->ProcessSkippedLevels());
+}
+
+void TestLevelsPage::skippedDialogRunsModally()
+{
+    // The real modal loop, answered from inside it.
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\nq2dm2\r\n");
+    auto form = makeMainWindow();
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "q2dm2\r\n");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TfrmSkipList*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        dialog->ui().btnAll->click();
+        QTest::keyClick(dialog->ui().lbMapList, Qt::Key_Return);
+    });
+    form->LoadPlayList();
+    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+}
+
+void TestLevelsPage::verifyAsksAboutMissingLevels()
+{
+    m_q2->addLevels({"here.bsp", "Q2DM9.BSP"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "m1\r\nm2\r\nhere\r\nq2dm9\r\nbase1\r\nm3\r\nm4\r\n");
+    auto form = startMainWindow();
+    QStringList asked;
+    const QStringList buttons{"bbtnYes", "bbtnNo", "bbtnYestoAll"};
+    ModalAnswers answers([&](QDialog& dialog) {
+        auto& verify = static_cast<TVerifyForm&>(dialog);
+        asked.append(verify.ui().Label1->text());
+        dialog.findChild<QPushButton*>(buttons.at(asked.size() - 1))->click();
+        return dialog.result();
+    });
+    form->state().VerifyResult = QStringLiteral("stale");
+    form->VerifyPlayList();
+    // q2dm9 is not Q2DM9: exact names only. base1 is the first word of a maps.lst line.
+    QCOMPARE(asked, (QStringList{"Warning, the map m1.bsp cannot be found on your hard drive.",
+                                 "Warning, the map m2.bsp cannot be found on your hard drive.",
+                                 "Warning, the map q2dm9.bsp cannot be found on your hard drive."}));
+    QCOMPARE(form->playList(), (QStringList{"m2", "here", "base1"}));
+    QCOMPARE(form->state().VerifyResult, QStringLiteral("All"));
+    // Removed levels do not go back to Available Levels.
+    QVERIFY(!form->levels().availableLevels().holds(QStringLiteral("m1")));
+
+    // Abort: the next missing level ends the check.
+    asked.clear();
+    ModalAnswers abort([&](QDialog& dialog) {
+        asked.append(static_cast<TVerifyForm&>(dialog).ui().Label1->text());
+        static_cast<TVerifyForm&>(dialog).ui().bbtnAbort->click();
+        return dialog.result();
+    });
+    form->VerifyPlayList();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(form->state().VerifyResult, QStringLiteral("Abort"));
+    QCOMPARE(form->playList(), (QStringList{"m2", "here", "base1"}));
+}
+
+void TestLevelsPage::verifyDialogLooksAsDesigned()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "m1\r\nm2\r\n");
+    auto form = startMainWindow();
+    int round = 0;
+    ModalAnswers answers([&](QDialog& dialog) {
+        auto& verify = static_cast<TVerifyForm&>(dialog);
+        ++round;
+        [&] {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral(".BSP not found!"));
+            QCOMPARE(dialog.size(), QSize(399, 83));
+            QCOMPARE(verify.ui().Label2->text(),
+                     QStringLiteral("Do you wish to remove it from your Levels to Play list?"));
+            QCOMPARE(
+                verify.ui().Label3->text(),
+                QStringLiteral("If you do not remove it, the Quake 2 server will crash when it reaches this level."));
+            QCOMPARE(verify.ui().bbtnYestoAll->text(), QStringLiteral("Yes to &All"));
+            QCOMPARE(verify.ui().bbtnAbort->text(), QStringLiteral("A&bort Startup"));
+            for (QPushButton* b : dialog.findChildren<QPushButton*>())
+                QVERIFY(!b->isDefault());
+            QCOMPARE(dialog.focusWidget(), verify.ui().bbtnYestoAll);
+        }();
+        if (round == 1) {
+            // Enter on the opened dialog answers Yes to All.
+            dialog.show();
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        } else {
+            verify.ui().bbtnNo->click();
+        }
+        return dialog.result();
+    });
+    form->VerifyPlayList();
+    QCOMPARE(round, 1);
+    QCOMPARE(form->state().VerifyResult, QStringLiteral("All"));
+    QVERIFY(form->playList().isEmpty());
+}
+
+void TestLevelsPage::verifyDialogRunsModally()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "m1\r\nm2\r\nm3\r\n");
+    auto form = startMainWindow();
+    // The first question is answered Yes, the second closed by its close box: the answer before stands.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->ui().bbtnYes->click();
+        QTimer::singleShot(0, [] {
+            auto* next = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+            QVERIFY(next);
+            next->close();
+            QTimer::singleShot(0, [] {
+                auto* last = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+                QVERIFY(last);
+                last->ui().bbtnNo->click();
+            });
+        });
+    });
+    form->VerifyPlayList();
+    QCOMPARE(form->playList(), QStringList{"m3"});
+    QCOMPARE(form->state().VerifyResult, QStringLiteral("No"));
+}
+
+void TestLevelsPage::verifyAutoRemoveAndGreyedBox()
+{
+    m_q2->addLevels({"here.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "m1\r\nhere\r\nm2\r\n");
+    auto form = startMainWindow();
+    int asked = 0;
+    ModalAnswers answers([&](QDialog& dialog) {
+        ++asked;
+        static_cast<TVerifyForm&>(dialog).ui().bbtnNo->click();
+        return dialog.result();
+    });
+    // Greyed is not checked: the question is asked.
+    form->ui().cbAutoRemove->setCheckState(Qt::PartiallyChecked);
+    form->VerifyPlayList();
+    QCOMPARE(asked, 2);
+    QCOMPARE(form->playList().size(), 3);
+    form->ui().cbAutoRemove->setCheckState(Qt::Checked);
+    form->VerifyPlayList();
+    QCOMPARE(asked, 2);
+    QCOMPARE(form->playList(), QStringList{"here"});
+    QCOMPARE(form->state().VerifyResult, QString());
+}
+
+void TestLevelsPage::verifyWithoutMapsListFails()
+{
+    m_q2->addLevels({"here.bsp"});
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "here\r\nm1\r\n");
+    auto form = startMainWindow();
+    QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
+    form->ui().cbAutoRemove->setCheckState(Qt::Checked);
+    try {
+        form->VerifyPlayList();
+        QFAIL("no error");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), QStringLiteral("File not found"));
+    }
+    QCOMPARE(form->playList(), (QStringList{"here", "m1"}));
+}
+
+void TestLevelsPage::titlesUnderTheLists()
+{
+    m_q2->addLevel(QStringLiteral("a1.bsp"), "First \xC1rena\\nby me");
+    m_q2->addLevel(QStringLiteral("a2.bsp"), "Second");
+    m_q2->addLevel(QStringLiteral("a3.bsp"), QByteArray()); // no title
+    m_q2->addLevel(QStringLiteral("Q2DM7.BSP"), "Upper");
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm7\r\nbase1\r\n");
+    auto form = startMainWindow();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Ui::Tmainform& ui = form->ui();
+    QCOMPARE(form->state().LastHoverIndex, -1);
+
+    hover(ui.SrcList, 0);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("First Arena\nby me"));
+    QCOMPARE(form->state().LastHoverIndex, 0);
+    // Same row index in the other list: nothing changes there.
+    hover(ui.DstList, 0);
+    QCOMPARE(ui.lblDstMapDesc->text(), QString());
+    hover(ui.SrcList, 2);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("a3"));
+    hover(ui.SrcList, 1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
+
+    // Back and forth over one row reads its file once: a changed title shows only after another row.
+    m_q2->addLevel(QStringLiteral("a2.bsp"), "Second, changed");
+    hover(ui.SrcList, 1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
+    // Below the last item: nothing changes.
+    hover(ui.SrcList, -1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
+    QCOMPARE(form->state().LastHoverIndex, 1);
+
+    // The play list: q2dm7 is found as Q2DM7.BSP; base1 has no level file.
+    hover(ui.DstList, 0);
+    QCOMPARE(ui.lblDstMapDesc->text(), QStringLiteral("Upper"));
+    hover(ui.DstList, 1);
+    QCOMPARE(ui.lblDstMapDesc->text(), QStringLiteral("base1"));
+    // Row 1 again, but of the other list: still the old text until another row was pointed at.
+    hover(ui.SrcList, 1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
+    hover(ui.SrcList, 0);
+    hover(ui.SrcList, 1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second, changed"));
+
+    // After a level moved between the lists the same row index does not refresh the label.
+    select(ui.SrcList, {1});
+    ui.IncludeBtn->click();
+    hover(ui.SrcList, 1);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second, changed"));
+}
+
+void TestLevelsPage::titleFetchShowsSearchingAndShutsOutMoves()
+{
+    m_q2->addLevel(QStringLiteral("a1.bsp"), "One");
+    m_q2->addLevel(QStringLiteral("a2.bsp"), "Two");
+    auto form = startMainWindow();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Ui::Tmainform& ui = form->ui();
+    QString during;
+    bool busyDuring = false;
+    // Runs while the title display lets pending events through, before the file is read.
+    QTimer::singleShot(0, [&] {
+        during = ui.lblSrcMapDesc->text();
+        busyDuring = form->state().HoverBusy;
+        hover(ui.SrcList, 1);
+    });
+    hover(ui.SrcList, 0);
+    QCOMPARE(during, QStringLiteral("Searching..."));
+    QVERIFY(busyDuring);
+    QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("One"));
+    QCOMPARE(form->state().LastHoverIndex, 0);
+    QVERIFY(!form->state().HoverBusy);
+}
+
+QTEST_MAIN(TestLevelsPage)
+#include "tst_levelspage.moc"
