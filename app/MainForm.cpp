@@ -18,6 +18,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <exception>
+
 Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform>())
 {
     m_ui->setupUi(this);
@@ -48,9 +50,17 @@ void Tmainform::FormCreate()
     m_state.HoverBusy = false;
     m_state.LastHoverIndex = -1;
     m_ui->pcPages->setCurrentWidget(m_ui->tsMaps);
-    LoadIniValues();
+    // A load stopped by a bad value still gets the message file, or the next save would empty it.
+    std::exception_ptr loadError;
+    try {
+        LoadIniValues();
+    } catch (...) {
+        loadError = std::current_exception();
+    }
     GetServerMsg();
     m_state.LoadingSettings = false;
+    if (loadError)
+        std::rethrow_exception(loadError);
 }
 
 void Tmainform::BitBtn3Click()

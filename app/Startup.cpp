@@ -11,6 +11,7 @@
 #include "support/TextUtil.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -46,6 +47,8 @@ Tmainform* startVelstrom()
     setApplicationTitle(QStringLiteral("Velstrom"));
     auto* window = new Tmainform;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Close hides the window before closing it, so the last-window rule would not end the program.
+    QObject::connect(window, &QObject::destroyed, qApp, &QCoreApplication::quit);
     guarded([window] { window->createDialogs(); });
     QDir::setCurrent(installation().programDir());
     centreOnScreen(*window);

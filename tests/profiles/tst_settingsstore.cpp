@@ -55,6 +55,7 @@ private Q_SLOTS:
     void nonIntegerStopsTheLoad_data();
     void nonIntegerStopsTheLoad();
     void nonIntegerOnSwitchStillLoadsTheLists();
+    void nonIntegerAtStartKeepsTheMessageFile();
     void savedFileFromScratchIsExact();
     void profileFilesAreOwnerOnly();
     void everySettingRoundTrips();
@@ -295,6 +296,21 @@ void TestSettingsStore::nonIntegerOnSwitchStillLoadsTheLists()
     QVERIFY(!form->state().LoadingSettings);
     QCOMPARE(form->state().CurrentUser, QStringLiteral("broken"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("broken"));
+}
+
+// The message editor is loaded after the settings: a stopped load must not leave it empty, or the close would
+// write an empty message file over the user's.
+void TestSettingsStore::nonIntegerAtStartKeepsTheMessageFile()
+{
+    FakeQuake2 q2;
+    writeIni(q2, Untitled, {{"Teamplay", "two"}});
+    q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "Welcome to the night games\r\n");
+    auto form = makeMainWindow();
+    QCOMPARE(errorTexts(), QStringLiteral("'two' is not a valid integer value"));
+    form->show();
+    QVERIFY(form->close());
+    // The message survives (written back as loaded, with its line break), instead of the file being emptied.
+    QVERIFY(q2.readProgramFile(QStringLiteral("SERVRMSG.TXT")).startsWith("Welcome to the night games\r\n"));
 }
 
 void TestSettingsStore::savedFileFromScratchIsExact()
