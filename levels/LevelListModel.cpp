@@ -5,7 +5,27 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <string_view>
+
+namespace {
+
+// The order of the UTF-16 code units, as QString::compare gives it, compared inline: sorting calls this
+// hundreds of thousands of times.
+int compareUnits(const QString& a, const QString& b)
+{
+    return std::u16string_view(QStringView(a).utf16(), size_t(a.size()))
+        .compare(std::u16string_view(QStringView(b).utf16(), size_t(b.size())));
+}
+
+bool keyOrder(const LevelEntry& a, const LevelEntry& b)
+{
+    const int c = compareUnits(a.key, b.key);
+    return c != 0 ? c < 0 : compareUnits(a.name, b.name) < 0;
+}
+
+} // namespace
 
 LevelEntry LevelEntry::fromName(const QString& name)
 {
@@ -58,10 +78,10 @@ int LevelListModel::indexOf(const QString& name) const
 
 bool LevelListModel::lessThan(const LevelEntry& a, const LevelEntry& b) const
 {
-    const int c = m_plainOrder ? a.key.compare(b.key) : m_collator.compare(a.name, b.name);
-    if (c != 0)
-        return c < 0;
-    return a.name < b.name;
+    if (m_plainOrder)
+        return keyOrder(a, b);
+    const int c = m_collator.compare(a.name, b.name);
+    return c != 0 ? c < 0 : compareUnits(a.name, b.name) < 0;
 }
 
 void LevelListModel::sortEntries(QList<LevelEntry>& entries) const
@@ -74,6 +94,35 @@ void LevelListModel::sortEntries(QList<LevelEntry>& entries) const
         std::stable_sort(entries.begin(), entries.end(), less);
         return;
     }
+
+    // The locale's collation costs far more than comparing the folded keys, and for ordinary level names
+    // (letters, digits, a few marks) it mostly agrees with them. So: order by the keys, keep the run of
+    // levels that the collation agrees with, collate only the others, and merge the two.
+    std::sort(entries.begin(), entries.end(), keyOrder);
+    QList<LevelEntry> kept;
+    QList<LevelEntry> others;
+    kept.reserve(entries.size());
+    for (LevelEntry& e : entries) {
+        if (kept.isEmpty() || !lessThan(e, kept.last()))
+            kept.append(std::move(e));
+        else
+            others.append(std::move(e));
+    }
+    collate(others);
+    entries.clear();
+    entries.reserve(kept.size() + others.size());
+    std::merge(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
+               std::make_move_iterator(others.begin()), std::make_move_iterator(others.end()),
+               std::back_inserter(entries), less);
+}
+
+void LevelListModel::collate(QList<LevelEntry>& entries) const
+{
+    if (entries.size() < 64) {
+        std::stable_sort(entries.begin(), entries.end(),
+                         [this](const LevelEntry& a, const LevelEntry& b) { return lessThan(a, b); });
+        return;
+    }
     // Many names: collate each one once into a sort key, which compares as the collator does.
     QList<QCollatorSortKey> keys;
     keys.reserve(entries.size());
@@ -83,9 +132,7 @@ void LevelListModel::sortEntries(QList<LevelEntry>& entries) const
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
         const int c = keys.at(x).compare(keys.at(y));
-        if (c != 0)
-            return c < 0;
-        return entries.at(x).name < entries.at(y).name;
+        return c != 0 ? c < 0 : compareUnits(entries.at(x).name, entries.at(y).name) < 0;
     });
     QList<LevelEntry> sorted;
     sorted.reserve(entries.size());
@@ -230,6 +277,31 @@ QList<LevelEntry> LevelListModel::takeAll()
     m_keyCount.clear();
     endResetModel();
     return all;
+}
+
+void LevelListModel::moveAllTo(LevelListModel& target)
+{
+    if (isEmpty() || &target == this)
+        return;
+    QList<LevelEntry> all;
+    QHash<QString, int> counts;
+    beginResetModel();
+    all.swap(m_entries);
+    counts.swap(m_keyCount);
+    endResetModel();
+    // Into an empty list the key counts go along as they are.
+    if (target.isEmpty())
+        target.reset(std::move(all), std::move(counts));
+    else
+        target.addAll(std::move(all));
+}
+
+void LevelListModel::rearrange(QList<LevelEntry> entries)
+{
+    Q_ASSERT(entries.size() == m_entries.size());
+    beginResetModel();
+    m_entries = std::move(entries);
+    endResetModel();
 }
 
 void LevelListModel::clear()

@@ -60,6 +60,10 @@ public:
     void removeRowList(QList<int> rows);
     // Empties the list and returns what it held, in order.
     QList<LevelEntry> takeAll();
+    // Moves every level to `target`, as target.addAll(takeAll()) would.
+    void moveAllTo(LevelListModel& target);
+    // The same levels in another order. Views lose their selection.
+    void rearrange(QList<LevelEntry> entries);
     void clear();
     // Replaces the whole content (sorted first, if this is a sorted list). Views lose their selection.
     void reset(QList<LevelEntry> entries);
@@ -78,6 +82,8 @@ private:
     void countIn(const LevelEntry& entry);
     void countOut(const LevelEntry& entry);
     void sortEntries(QList<LevelEntry>& entries) const;
+    // Sorts by the collator alone.
+    void collate(QList<LevelEntry>& entries) const;
     // Rearranges the rows by `newRowOfOld` (a permutation) as one layout change.
     void permute(QList<LevelEntry> reordered, const QList<int>& newRowOfOld);
 

@@ -157,8 +157,7 @@ void LevelLists::moveSelected(Side from)
 
 void LevelLists::moveAll(Side from)
 {
-    QList<LevelEntry> moving = model(from).takeAll();
-    model(other(from)).addAll(std::move(moving));
+    model(from).moveAllTo(model(other(from)));
 }
 
 void LevelLists::moveOnePlace(bool down)
@@ -191,19 +190,14 @@ void LevelLists::shuffle(std::mt19937_64& random)
 {
     if (m_play.isEmpty())
         return;
-    // Each pass takes one of the levels not yet taken, each equally likely, and puts it next in the new
-    // order: a uniformly random order.
-    QList<LevelEntry> pool = m_play.entries();
-    QList<LevelEntry> shuffled;
-    shuffled.reserve(pool.size());
-    for (qsizetype n = pool.size(); n > 0; --n) {
-        std::uniform_int_distribution<qsizetype> pick(0, n - 1);
-        const qsizetype i = pick(random);
-        shuffled.append(std::move(pool[i]));
-        if (i != n - 1)
-            pool[i] = std::move(pool[n - 1]);
+    // Each place, from the last to the first, takes one of the levels not yet placed, each equally likely:
+    // a uniformly random order.
+    QList<LevelEntry> order = m_play.entries();
+    for (qsizetype i = order.size() - 1; i > 0; --i) {
+        std::uniform_int_distribution<qsizetype> pick(0, i);
+        std::swap(order[i], order[pick(random)]);
     }
-    m_play.reset(std::move(shuffled));
+    m_play.rearrange(std::move(order));
 }
 
 void LevelLists::removeSkipped(const QStringList& chosen)

@@ -1,6 +1,6 @@
 // The level lists at the sizes of a big server's collection, through the real main window (offscreen):
 // the start-up load against a bare listing of the same maps folder, ">>" and "<<", the other editing
-// operations at two sizes to show how they grow, and the check before launch.
+// operations at three sizes to show how they grow, and the check before launch.
 //
 // Workload of n levels: n level files (a third with upper-case names), a maps.lst of n/10 lines, a profile
 // level file of n/4 lines naming installed levels, a qskipped.txt of n/20 of those in another case.
@@ -298,18 +298,22 @@ void BM_VerifyPlayList(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_BareListing_readdir)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareListing_QDirIterator)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadPlayList)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IncludeAll)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ExcludeAll)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IncludeHalfSelected)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ExcludeHalfSelected)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Refresh)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IdLevelsHideAndShow)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Randomize)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DeleteSkipped)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_VerifyPlayList)->Args({5000, 500})->Args({20000, 2000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareListing_readdir)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareListing_QDirIterator)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPlayList)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncludeAll)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExcludeAll)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncludeHalfSelected)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExcludeHalfSelected)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Refresh)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdLevelsHideAndShow)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Randomize)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteSkipped)->Arg(5000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerifyPlayList)
+    ->Args({5000, 500})
+    ->Args({20000, 2000})
+    ->Args({40000, 4000})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
