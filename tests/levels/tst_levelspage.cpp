@@ -2,6 +2,7 @@
 // levels box, the arrow and reordering buttons with their selections, the totals, skipped levels, the check
 // before launch and the titles under the lists.
 #include "FakeQuake2.h"
+#include "Unprivileged.h"
 #include "app/MainForm.h"
 #include "common/BspWriter.h"
 #include "levels/LevelsController.h"
@@ -21,6 +22,8 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 using namespace velstrom::test;
 
@@ -120,6 +123,7 @@ private Q_SLOTS:
 
     void skippedLevelsRemovedOnOk();
     void skippedLevelsKeptOnCancel();
+    void undeletableSkippedListIsOfferedAgain();
     void skippedLevelsDialogLooksAsDesigned();
     void deleteSkippedWithoutFile();
     void skippedDialogRunsModally();
@@ -552,6 +556,41 @@ void TestLevelsPage::skippedLevelsKeptOnCancel()
     QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
     QVERIFY(!form->ProcessSkippedLevels());
     QCOMPARE(shown, 2);
+}
+
+void TestLevelsPage::undeletableSkippedListIsOfferedAgain()
+{
+    m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\nq2dm2\r\n");
+    m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "q2dm1\r\n");
+    auto form = makeMainWindow();
+    int shown = 0;
+    ModalAnswers answers([&](QDialog& dialog) {
+        ++shown;
+        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        skip.ui().btnAll->click();
+        skip.ui().btnOK->click();
+        return dialog.result();
+    });
+    const QByteArray dir = QFile::encodeName(m_q2->programDir());
+    QVERIFY(::chmod(dir.constData(), 0555) == 0);
+    {
+        Unprivileged nobody({fakeRoot(m_q2->quake2Dir())});
+        if (!nobody.binds()) {
+            ::chmod(dir.constData(), 0755);
+            QSKIP("permissions do not bind here");
+        }
+        form->LoadPlayList();
+    }
+    ::chmod(dir.constData(), 0755);
+    QCOMPARE(shown, 1);
+    QCOMPARE(form->playList(), QStringList{"q2dm2"});
+    QVERIFY(msgbox::shown().isEmpty());
+    // Still there, so it comes up again; this time it goes.
+    QVERIFY(QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
+    QVERIFY(form->ProcessSkippedLevels());
+    QCOMPARE(shown, 2);
+    QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
+    QVERIFY(msgbox::shown().isEmpty());
 }
 
 void TestLevelsPage::skippedLevelsDialogLooksAsDesigned()
