@@ -1,6 +1,7 @@
 #include "FakeQuake2.h"
 
 #include "BspWriter.h"
+#include "StandInGame.h"
 #include "app/MainForm.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
@@ -86,15 +87,7 @@ void FakeQuake2::writePak2()
 
 void FakeQuake2::installGame(const QString& name)
 {
-    const QString path = quake2Dir() + u'/' + name;
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\n"
-            "log=\"$(dirname \"$0\")/launch.log\"\n"
-            "{ printf 'cwd: %s\\n' \"$PWD\"; printf 'args:'; for a in \"$@\"; do printf ' [%s]' \"$a\"; done;"
-            " printf '\\n'; } >> \"$log\"\n");
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    installStandInGame(quake2Dir(), name);
 }
 
 QString FakeQuake2::launchLog() const

@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "support/AppError.h"
 #include "support/Ini.h"
 #include "support/Installation.h"
@@ -10,20 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace velstrom::test;
+
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(data), data.size());
-}
 
 // A fixed pseudo-random byte soup, the same on every run.
 QByteArray garbage(int size)
@@ -116,7 +106,7 @@ void TestIni::read()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("untitled.ini");
-    put(path, file);
+    putFile(path, file);
     QCOMPARE(iniRead(path, section, key, QStringLiteral("<default>")), value);
 }
 
@@ -135,7 +125,7 @@ void TestIni::readGarbage()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("broken.ini");
-    put(path, garbage(64 * 1024));
+    putFile(path, garbage(64 * 1024));
     QCOMPARE(iniRead(path, "Options", "CurrentUser", "untitled"), QStringLiteral("untitled"));
     // A key written into such a file can be read back.
     iniWrite(path, "Options", "CurrentUser", "fragger");
@@ -150,7 +140,7 @@ void TestIni::writeNewFile()
     const mode_t previous = ::umask(022);
     iniWrite(path, "Options", "Password", "letmein");
     ::umask(previous);
-    QCOMPARE(contents(path), QByteArray("[Options]\r\nPassword=letmein\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("[Options]\r\nPassword=letmein\r\n"));
     // Profiles hold passwords: only their owner may read them.
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
@@ -166,11 +156,11 @@ void TestIni::writeAppendsInOrder()
     iniWrite(path, "Options", "FragLimit", "50");
     iniWrite(path, "Options", "Auto", "CHK");
     iniWrite(path, "Options", "TimeLimit", "30"); // an existing key keeps its place
-    QCOMPARE(contents(path), QByteArray("[Options]\r\nTimeLimit=30\r\nFragLimit=50\r\nAuto=CHK\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("[Options]\r\nTimeLimit=30\r\nFragLimit=50\r\nAuto=CHK\r\n"));
 
     iniWrite(path, "Server", "Port", "27910");
     iniWrite(path, "options", "timelimit", "40"); // names in another case are the same names
-    const QByteArray text = contents(path);
+    const QByteArray text = fileContents(path);
     QVERIFY2(text.endsWith("\r\n[Server]\r\nPort=27910\r\n"), text.constData());
     QCOMPARE(text.toLower().count("timelimit="), 1);
     QCOMPARE(text.toLower().count("[options]"), 1);
@@ -182,14 +172,14 @@ void TestIni::writeKeepsTheRest()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("untitled.ini");
-    put(path, "[Other]\r\nTool=1\r\n\r\n[Options]\r\n; hand-written note\r\nA=1\r\nB=2\r\n");
+    putFile(path, "[Other]\r\nTool=1\r\n\r\n[Options]\r\n; hand-written note\r\nA=1\r\nB=2\r\n");
     iniWrite(path, "Options", "A", "one");
     iniWrite(path, "Options", "C", "3");
     QCOMPARE(iniRead(path, "Other", "Tool", ""), QStringLiteral("1"));
     QCOMPARE(iniRead(path, "Options", "A", ""), QStringLiteral("one"));
     QCOMPARE(iniRead(path, "Options", "B", ""), QStringLiteral("2"));
     QCOMPARE(iniRead(path, "Options", "C", ""), QStringLiteral("3"));
-    const QByteArray text = contents(path);
+    const QByteArray text = fileContents(path);
     QVERIFY2(text.contains("; hand-written note\r\n"), text.constData());
     QVERIFY(text.indexOf("[Other]") < text.indexOf("[Options]"));
     QVERIFY(text.indexOf("A=one") < text.indexOf("B=2") && text.indexOf("B=2") < text.indexOf("C=3"));
@@ -201,9 +191,9 @@ void TestIni::writeKeepsStoredSpelling()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("untitled.ini");
-    put(path, "[options]\r\ntimelimit=5\r\n");
+    putFile(path, "[options]\r\ntimelimit=5\r\n");
     iniWrite(path, "Options", "TimeLimit", "30");
-    QCOMPARE(contents(path), QByteArray("[options]\r\ntimelimit=30\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("[options]\r\ntimelimit=30\r\n"));
 }
 
 void TestIni::writeReplacesFirstDuplicate()
@@ -211,7 +201,7 @@ void TestIni::writeReplacesFirstDuplicate()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("untitled.ini");
-    put(path, "[Options]\r\nMap=first\r\nMap=second\r\n");
+    putFile(path, "[Options]\r\nMap=first\r\nMap=second\r\n");
     iniWrite(path, "Options", "Map", "third");
     QCOMPARE(iniRead(path, "Options", "Map", ""), QStringLiteral("third"));
 }
@@ -269,12 +259,12 @@ void TestIni::writeFailure()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QDir root(dir.path());
-    put(root.filePath("file"), "x");
+    putFile(root.filePath("file"), "x");
     QVERIFY(root.mkdir("folder.ini"));
     QVERIFY(root.mkdir("locked"));
-    put(root.filePath("locked/untitled.ini"), "[Options]\r\nA=1\r\n");
+    putFile(root.filePath("locked/untitled.ini"), "[Options]\r\nA=1\r\n");
     QVERIFY(::chmod(QFile::encodeName(root.filePath("locked")).constData(), 0555) == 0);
-    put(root.filePath("readonly.ini"), "[Options]\r\nA=1\r\n");
+    putFile(root.filePath("readonly.ini"), "[Options]\r\nA=1\r\n");
     QVERIFY(::chmod(QFile::encodeName(root.filePath("readonly.ini")).constData(), 0444) == 0);
 
     const QString path = root.filePath(relative);
@@ -296,10 +286,10 @@ void TestIni::eachCallRereadsTheFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("untitled.ini");
     iniWrite(path, "Options", "A", "1");
-    put(path, "[Options]\r\nA=changed\r\nB=new\r\n");
+    putFile(path, "[Options]\r\nA=changed\r\nB=new\r\n");
     QCOMPARE(iniRead(path, "Options", "A", ""), QStringLiteral("changed"));
     iniWrite(path, "Options", "C", "3");
-    QCOMPARE(contents(path), QByteArray("[Options]\r\nA=changed\r\nB=new\r\nC=3\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("[Options]\r\nA=changed\r\nB=new\r\nC=3\r\n"));
 }
 
 void TestIni::programDirectoryFiles()
@@ -311,8 +301,8 @@ void TestIni::programDirectoryFiles()
 
     WriteProgramSetting("Options", "CurrentUser", "fragger");
     WriteIniSetting("fragger", "Options", "TimeLimit", "15");
-    QCOMPARE(contents(dir.filePath("velstrom.ini")), QByteArray("[Options]\r\nCurrentUser=fragger\r\n"));
-    QCOMPARE(contents(dir.filePath("fragger.ini")), QByteArray("[Options]\r\nTimeLimit=15\r\n"));
+    QCOMPARE(fileContents(dir.filePath("velstrom.ini")), QByteArray("[Options]\r\nCurrentUser=fragger\r\n"));
+    QCOMPARE(fileContents(dir.filePath("fragger.ini")), QByteArray("[Options]\r\nTimeLimit=15\r\n"));
     QCOMPARE(ReadProgramSetting("Options", "CurrentUser", "untitled"), QStringLiteral("fragger"));
     QCOMPARE(ReadIniSetting("fragger", "Options", "TimeLimit", "0"), QStringLiteral("15"));
     QCOMPARE(ReadIniSetting("camper", "Options", "TimeLimit", "0"), QStringLiteral("0"));

@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "support/AppError.h"
 #include "support/TextFile.h"
 
@@ -9,20 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace velstrom::test;
+
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(data), data.size());
-}
 
 mode_t modeOf(const QString& path)
 {
@@ -91,14 +81,14 @@ void TestTextFile::readLinesFromFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("QLevels.TXT");
-    put(path, "q2dm1\r\nq2dm2\nbase1\rbase2");
+    putFile(path, "q2dm1\r\nq2dm2\nbase1\rbase2");
     QCOMPARE(textfile::readLines(path), (QList<QByteArray>{"q2dm1", "q2dm2", "base1", "base2"}));
 
     // A file bigger than one read buffer comes back whole.
     QByteArray big;
     for (int i = 0; i < 20000; ++i)
         big += "level" + QByteArray::number(i) + "\r\n";
-    put(path, big);
+    putFile(path, big);
     const QList<QByteArray> lines = textfile::readLines(path);
     QCOMPARE(lines.size(), 20000);
     QCOMPARE(lines.last(), QByteArray("level19999"));
@@ -109,7 +99,7 @@ void TestTextFile::readUtf8()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("maps.txt");
-    put(path, QStringLiteral("d\u00e9p\u00f4t\r\nq2dm1").toUtf8());
+    putFile(path, QStringLiteral("d\u00e9p\u00f4t\r\nq2dm1").toUtf8());
     QCOMPARE(textfile::readUtf8Lines(path), (QStringList{QStringLiteral("d\u00e9p\u00f4t"), "q2dm1"}));
 }
 
@@ -130,7 +120,7 @@ void TestTextFile::readErrors()
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString secret = dir.filePath("secret.txt");
-    put(secret, "x\r\n");
+    putFile(secret, "x\r\n");
     QVERIFY(QFile::setPermissions(secret, QFileDevice::WriteOwner));
     if (name == "secret.txt" && !permissionsBind())
         QSKIP("the super-user reads any file");
@@ -161,7 +151,7 @@ void TestTextFile::writeLines()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("Velstrom.cfg");
     textfile::writeLines(path, lines);
-    QCOMPARE(contents(path), bytes);
+    QCOMPARE(fileContents(path), bytes);
     // What the writer writes, the reader reads back.
     QCOMPARE(textfile::readLines(path), lines);
 }
@@ -171,9 +161,9 @@ void TestTextFile::writeReplacesLongerFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("SERVRMSG.TXT");
-    put(path, QByteArray(5000, 'x'));
+    putFile(path, QByteArray(5000, 'x'));
     textfile::writeUtf8Lines(path, {QStringLiteral("Welcome"), QStringLiteral("caf\u00e9")});
-    QCOMPARE(contents(path), QByteArray("Welcome\r\ncaf\xc3\xa9\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("Welcome\r\ncaf\xc3\xa9\r\n"));
 }
 
 void TestTextFile::writeLeavesNoTemporaryFiles()
@@ -206,7 +196,7 @@ void TestTextFile::writePermissions()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("profile.ini");
     if (existing) {
-        put(path, "old\r\n");
+        putFile(path, "old\r\n");
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 0664) == 0);
     }
     const mode_t previous = ::umask(027);
@@ -238,7 +228,7 @@ void TestTextFile::failedWriteKeepsOldFile()
     if (how == "directory") {
         QVERIFY(QDir(dir.path()).mkdir("velstrom.ini"));
     } else {
-        put(path, old);
+        putFile(path, old);
     }
     if (how == "read-only file")
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
@@ -255,7 +245,7 @@ void TestTextFile::failedWriteKeepsOldFile()
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
     QVERIFY(failed);
     if (how != "directory")
-        QCOMPARE(contents(path), old);
+        QCOMPARE(fileContents(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
 
@@ -266,11 +256,11 @@ void TestTextFile::writeThroughSymlink()
     QVERIFY(QDir(dir.path()).mkdir("shared"));
     const QString target = dir.filePath("shared/deathmatch.ini");
     const QString link = dir.filePath("deathmatch.ini");
-    put(target, "old\r\n");
+    putFile(target, "old\r\n");
     QVERIFY(QFile::link(target, link));
     textfile::writeLines(link, {"new"});
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(contents(target), QByteArray("new\r\n"));
+    QCOMPARE(fileContents(target), QByteArray("new\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

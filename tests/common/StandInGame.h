@@ -1,5 +1,5 @@
 #pragma once
-// A stand-in game for a Quake 2 directory of any name: the same recorder as FakeQuake2's, whose log entries
+// A stand-in game for a Quake 2 directory of any name (FakeQuake2 installs this one), whose log entries
 // ("cwd: <dir>", "args: [a] [b] ...") tell exactly which words arrived and where the game ran.
 #include <QFile>
 #include <QString>
