@@ -59,5 +59,7 @@ Tmainform* startVelstrom()
     // A missing maps.lst while the id levels are shown is reported like any other error, and the start goes on.
     guarded([window] { window->LoadPlayList(); });
     window->show();
+    // Take the keyboard at once, also where no window manager hands it over.
+    window->activateWindow();
     return window;
 }

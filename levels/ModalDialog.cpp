@@ -1,5 +1,7 @@
 #include "levels/ModalDialog.h"
 
+#include "support/ModalRun.h"
+
 #include <QDialog>
 
 namespace levels {
@@ -16,7 +18,7 @@ int execModal(QDialog& dialog)
 {
     if (const ModalHook h = hook())
         return h(dialog);
-    return dialog.exec();
+    return runModal(dialog);
 }
 
 ModalHook setModalHook(ModalHook next)

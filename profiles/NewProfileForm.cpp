@@ -1,6 +1,7 @@
 #include "profiles/NewProfileForm.h"
 
 #include "profiles/ProfileNameValidator.h"
+#include "support/ModalRun.h"
 #include "ui_NewProfileForm.h"
 
 #include <QKeyEvent>
@@ -41,7 +42,7 @@ void TNewProfileForm::run()
             reject();
         return;
     }
-    exec();
+    runModal(*this);
 }
 
 TNewProfileForm::Runner TNewProfileForm::setRunner(Runner runner)

@@ -4,6 +4,7 @@
 #include "support/Associations.h"
 #include "support/ErrorReport.h"
 #include "support/Installation.h"
+#include "support/ModalRun.h"
 #include "support/Shell.h"
 #include "support/Sound.h"
 
@@ -322,5 +323,5 @@ void showAboutWindow(QWidget* parent, bool soundsEnabled)
     if (const AboutWindowShow& show = showSeam())
         show(*window);
     else
-        window->exec();
+        runModal(*window);
 }

@@ -1,5 +1,7 @@
 #include "support/MessageBoxes.h"
 
+#include "support/ModalRun.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -83,7 +85,7 @@ Button show(QWidget* parent, Icon icon, const QString& caption, const QString& t
         box.addButton(standard(b));
     box.setDefaultButton(standard(choices.first()));
     box.setEscapeButton(box.button(standard(escapeAnswer(choices))));
-    box.exec();
+    runModal(box);
     QAbstractButton* clicked = box.clickedButton();
     for (const Button b : choices)
         if (clicked != nullptr && box.button(standard(b)) == clicked)
