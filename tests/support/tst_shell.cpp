@@ -82,6 +82,27 @@ void buildTree(const QString& root)
 
 QString expand(QString text, const QString& root) { return text.replace("{root}", root); }
 
+// A fresh tree of buildTree's, with the current directory in its "work" folder; the current directory and PATH
+// come back when it goes.
+class StartTree {
+public:
+    StartTree() : m_root(QDir(m_dir.path()).canonicalPath())
+    {
+        if (!m_dir.isValid())
+            return;
+        buildTree(m_root);
+        m_entered = QDir::setCurrent(m_root + "/work");
+    }
+    bool entered() const { return m_entered; }
+    const QString& root() const { return m_root; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_root;
+    Surroundings m_keep;
+    bool m_entered = false;
+};
+
 } // namespace
 
 class UrlRecorder : public QObject {
@@ -181,13 +202,10 @@ void TestShell::start()
     QFETCH(QString, line);
     QFETCH(QString, logDir);
     QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString root = QDir(dir.path()).canonicalPath();
-    buildTree(root);
-    Surroundings keep;
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
     qputenv("PATH", QFile::encodeName(root + "/bin") + ':' + qgetenv("PATH"));
-    QVERIFY(QDir::setCurrent(root + "/work"));
 
     QCOMPARE(startCommandLine(expand(line, root)), 33);
 
@@ -227,12 +245,9 @@ void TestShell::startFailure()
 {
     QFETCH(QString, line);
     QFETCH(int, code);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString root = QDir(dir.path()).canonicalPath();
-    buildTree(root);
-    Surroundings keep;
-    QVERIFY(QDir::setCurrent(root + "/work"));
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
     QCOMPARE(startCommandLine(expand(line, root)), code);
 }
 
@@ -256,12 +271,9 @@ void TestShell::runCommandLine()
     QFETCH(QString, line);
     QFETCH(QString, message);
     QFETCH(bool, started);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString root = QDir(dir.path()).canonicalPath();
-    buildTree(root);
-    Surroundings keep;
-    QVERIFY(QDir::setCurrent(root + "/work"));
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
 
     QCOMPARE(RunCommandLine(expand(line, root), SW_SHOWNORMAL), started);
     const QList<msgbox::Shown> shown = msgbox::shown();
