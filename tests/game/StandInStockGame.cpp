@@ -16,11 +16,6 @@ void report(const std::string& what)
     gi.dprintf("standin: %s\n", what.c_str());
 }
 
-int number(const char* cvar, const char* fallback)
-{
-    return std::atoi(gi.cvar(cvar, fallback, 0)->string);
-}
-
 // One more entity in use, as a game that spawned something.
 void grow()
 {
@@ -28,59 +23,16 @@ void grow()
         ++ge.num_edicts;
 }
 
-std::string index(q2edict* ent)
+void reportClient(const char* call, q2edict* ent)
 {
-    return std::to_string((reinterpret_cast<char*>(ent) - reinterpret_cast<char*>(ge.edicts)) / ge.edict_size);
-}
-
-void init()
-{
-    report("Init");
-    ge.max_edicts = 64;
-    ge.edicts = static_cast<q2edict*>(std::calloc(std::size_t(ge.max_edicts), std::size_t(ge.edict_size)));
-    ge.num_edicts = 9;
-}
-
-void shutdown()
-{
-    report("Shutdown");
-    std::free(ge.edicts);
-    ge.edicts = nullptr;
-}
-
-void spawnEntities(const char* map, const char*, const char*)
-{
-    report(std::string("SpawnEntities ") + map);
+    report(call +
+           (" " + std::to_string((reinterpret_cast<char*>(ent) - reinterpret_cast<char*>(ge.edicts)) / ge.edict_size)));
     grow();
 }
 
-q2bool clientConnect(q2edict* ent, char* userinfo)
+q2edict* newEdicts()
 {
-    report("ClientConnect " + index(ent));
-    grow();
-    return std::strstr(userinfo, "banned") == nullptr;
-}
-
-void clientBegin(q2edict* ent)
-{
-    report("ClientBegin " + index(ent));
-    grow();
-}
-
-void clientDisconnect(q2edict* ent)
-{
-    report("ClientDisconnect " + index(ent));
-    grow();
-}
-
-void clientThink(q2edict*, q2usercmd*)
-{
-    grow();
-}
-
-void runFrame()
-{
-    grow();
+    return static_cast<q2edict*>(std::calloc(std::size_t(ge.max_edicts), std::size_t(ge.edict_size)));
 }
 
 void serverCommand()
@@ -91,10 +43,9 @@ void serverCommand()
     } else if (command == "command") {
         gi.AddCommandString(gi.argv(2));
     } else if (command == "move") {
-        // Where the edicts live is the game's business: a new block, and the engine must follow.
-        auto* moved = static_cast<q2edict*>(std::calloc(std::size_t(ge.max_edicts), std::size_t(ge.edict_size)));
+        // Where the edicts live is the game's business: the engine must follow them to a new block.
         std::free(ge.edicts);
-        ge.edicts = moved;
+        ge.edicts = newEdicts();
     }
     std::string line = "ServerCommand";
     for (int i = 1; i < gi.argc(); ++i)
@@ -109,21 +60,36 @@ extern "C" __attribute__((visibility("default"))) q2game_export* GetGameAPI(q2ga
 {
     gi = *import;
     ge = q2game_export{};
-    ge.apiversion = number("standin_apiversion", "3");
-    ge.edict_size = number("standin_edict_size", "1144");
-    ge.Init = init;
-    ge.Shutdown = shutdown;
-    ge.SpawnEntities = spawnEntities;
-    ge.ClientConnect = clientConnect;
-    ge.ClientBegin = clientBegin;
-    ge.ClientDisconnect = clientDisconnect;
-    ge.ClientThink = clientThink;
-    ge.RunFrame = runFrame;
+    ge.apiversion = std::atoi(gi.cvar("standin_apiversion", "3", 0)->string);
+    ge.edict_size = std::atoi(gi.cvar("standin_edict_size", "1144", 0)->string);
+    ge.Init = [] {
+        report("Init");
+        ge.max_edicts = 64;
+        ge.num_edicts = 9;
+        ge.edicts = newEdicts();
+    };
+    ge.Shutdown = [] {
+        report("Shutdown");
+        std::free(ge.edicts);
+        ge.edicts = nullptr;
+    };
+    ge.SpawnEntities = [](const char* map, const char*, const char*) {
+        report(std::string("SpawnEntities ") + map);
+        grow();
+    };
+    ge.ClientConnect = [](q2edict* ent, char* userinfo) {
+        reportClient("ClientConnect", ent);
+        return q2bool(std::strstr(userinfo, "banned") == nullptr);
+    };
+    ge.ClientBegin = [](q2edict* ent) { reportClient("ClientBegin", ent); };
+    ge.ClientDisconnect = [](q2edict* ent) { reportClient("ClientDisconnect", ent); };
+    ge.ClientThink = [](q2edict*, q2usercmd*) { grow(); };
+    ge.RunFrame = grow;
     ge.ServerCommand = serverCommand;
     return &ge;
 }
 
-// The game's own table, for the test to compare with what the engine was given.
+// The game's own table, for the test to hold against what the engine was given.
 extern "C" __attribute__((visibility("default"))) q2game_export* StandInExports()
 {
     return &ge;

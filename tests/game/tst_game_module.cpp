@@ -5,10 +5,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -17,20 +17,19 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using velstrom::test::fileContents;
 using velstrom::test::putFile;
+using Bytes = QList<QByteArray>;
 
 namespace {
 
-// What the engine saw of the game: console lines, centre-prints by edict index, commands, errors.
+// What the engine saw of the game, and what it answers the game with.
 struct Record {
-    QList<QByteArray> console;
-    QList<QPair<qsizetype, QByteArray>> centre;
-    QList<QByteArray> commands;
+    Bytes console, commands, args;
+    QList<qsizetype> centreTo; // edict index of each centre-print
+    Bytes centre;
     QByteArray error;
-    QList<QByteArray> args;
     std::map<std::string, std::pair<std::unique_ptr<q2cvar>, std::string>> cvars;
     q2game_export* ge = nullptr;
 };
@@ -51,22 +50,22 @@ void dprintf(const char* fmt, ...)
     va_end(ap);
 }
 
-void centerprintf(q2edict* ent, const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    const qsizetype index =
-        (reinterpret_cast<char*>(ent) - reinterpret_cast<char*>(rec->ge->edicts)) / rec->ge->edict_size;
-    rec->centre.append({index, format(fmt, ap)});
-    va_end(ap);
-}
-
 void error(const char* fmt, ...)
 {
     va_list ap;
     va_start(ap, fmt);
-    rec->error += format(fmt, ap);
+    rec->error.append(format(fmt, ap));
     va_end(ap);
+}
+
+void centerprintf(q2edict* ent, const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    rec->centre.append(format(fmt, ap));
+    va_end(ap);
+    rec->centreTo.append((reinterpret_cast<char*>(ent) - reinterpret_cast<char*>(rec->ge->edicts)) /
+                         rec->ge->edict_size);
 }
 
 q2cvar* cvarSet(const char* name, const char* value)
@@ -98,6 +97,11 @@ void addCommandString(const char* text)
     rec->commands.append(text);
 }
 
+QByteArray gamemap(const QByteArray& level)
+{
+    return "gamemap \"" + level + "\"\n";
+}
+
 } // namespace
 
 class tst_game_module : public QObject {
@@ -109,44 +113,30 @@ class tst_game_module : public QObject {
     void* m_module = nullptr;
     q2game_export* m_ge = nullptr;
 
-    QString path(const QString& relative) const { return m_tree->filePath(relative); }
-    static QByteArray gamemap(const QByteArray& level) { return "gamemap \"" + level + "\"\n"; }
-
-    // The Quake 2 tree an engine would find: Velstrom/<name> and, unless told otherwise, baseq2/<name>.
-    void plant(const QString& name, const QString& stockAt)
-    {
-        QDir(m_tree->path()).mkpath(QStringLiteral("Velstrom"));
-        QVERIFY(QFile::copy(QStringLiteral(VELSTROM_GAME_MODULE), path(QStringLiteral("Velstrom/") + name)));
-        if (!stockAt.isEmpty()) {
-            QDir(m_tree->path()).mkpath(QFileInfo(path(stockAt)).path());
-            QVERIFY(QFile::copy(QStringLiteral(VELSTROM_STANDIN_GAME), path(stockAt)));
-        }
-    }
+    QString at(const QString& relative) const { return m_tree->filePath(relative); }
+    QByteArray nativeAt(const QString& relative) const { return QFile::encodeName(at(relative)); }
 
     void load(const QString& name = QStringLiteral("game.so"))
     {
-        m_module =
-            dlopen(QFile::encodeName(path(QStringLiteral("Velstrom/") + name)).constData(), RTLD_NOW | RTLD_LOCAL);
+        m_module = dlopen(nativeAt(QStringLiteral("Velstrom/") + name).constData(), RTLD_NOW | RTLD_LOCAL);
         QVERIFY2(m_module, dlerror());
         auto getGameApi = reinterpret_cast<q2get_game_api>(dlsym(m_module, "GetGameAPI"));
         QVERIFY(getGameApi);
         m_ge = m_rec.ge = getGameApi(&m_import);
     }
 
-    // A running server on `level` with the stand-in stock game.
+    // A running server on `level`.
     void start(const QByteArray& level = "q2dm1")
     {
-        if (!QFile::exists(path(QStringLiteral("Velstrom/game.so"))))
-            plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
         load();
         QVERIFY2(m_ge, m_rec.error.constData());
         m_ge->Init();
         m_ge->SpawnEntities(level.constData(), "", "");
     }
 
-    void sv(const QList<QByteArray>& args)
+    void sv(const Bytes& args)
     {
-        m_rec.args = QList<QByteArray>{"sv"} + args;
+        m_rec.args = Bytes{"sv"} + args;
         m_ge->ServerCommand();
     }
 
@@ -155,10 +145,10 @@ class tst_game_module : public QObject {
         return reinterpret_cast<q2edict*>(reinterpret_cast<char*>(m_ge->edicts) + index * m_ge->edict_size);
     }
 
+    // The stand-in game's own table, to hold against the engine's.
     q2game_export* stockExports() const
     {
-        void* stock =
-            dlopen(QFile::encodeName(path(QStringLiteral("baseq2/game.so"))).constData(), RTLD_NOW | RTLD_NOLOAD);
+        void* stock = dlopen(nativeAt(QStringLiteral("baseq2/game.so")).constData(), RTLD_NOW | RTLD_NOLOAD);
         auto exports = stock ? reinterpret_cast<q2game_export* (*)()>(dlsym(stock, "StandInExports")) : nullptr;
         if (stock)
             dlclose(stock);
@@ -167,19 +157,15 @@ class tst_game_module : public QObject {
 
     bool consoleHas(const QByteArray& text) const
     {
-        for (const QByteArray& line : m_rec.console) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
+        return std::any_of(m_rec.console.begin(), m_rec.console.end(), [&](const auto& l) { return l.contains(text); });
     }
 
     void putLevels(const QByteArray& levels)
     {
         if (levels == "<fifo>")
-            QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("Velstrom/QLevels.TXT"))).constData(), 0600), 0);
+            QCOMPARE(::mkfifo(nativeAt(QStringLiteral("Velstrom/QLevels.TXT")).constData(), 0600), 0);
         else if (!levels.isNull())
-            putFile(path(QStringLiteral("Velstrom/QLevels.TXT")), levels);
+            putFile(at(QStringLiteral("Velstrom/QLevels.TXT")), levels);
     }
 
 private Q_SLOTS:
@@ -198,6 +184,11 @@ private Q_SLOTS:
         m_import.argc = argc;
         m_import.argv = argv;
         m_import.AddCommandString = addCommandString;
+        // The tree an engine finds: the module in Velstrom/, the stock game in baseq2/, under one name.
+        QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("Velstrom")));
+        QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("baseq2")));
+        QVERIFY(QFile::copy(QStringLiteral(VELSTROM_GAME_MODULE), at(QStringLiteral("Velstrom/game.so"))));
+        QVERIFY(QFile::copy(QStringLiteral(VELSTROM_STANDIN_GAME), at(QStringLiteral("baseq2/game.so"))));
     }
 
     void cleanup()
@@ -215,38 +206,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("levels"); // the play list; null: no file
         QTest::addColumn<QByteArray>("first");
-        QTest::addColumn<QByteArray>("asked"); // what the stock game asks for at each level end
-        QTest::addColumn<QList<QByteArray>>("played");
+        QTest::addColumn<QByteArray>("asked"); // by the stock game at each level end
+        QTest::addColumn<QByteArray>("played");
         const QByteArray three = "q2dm1\r\nq2dm2\r\nq2dm3\r\n";
-        QTest::newRow("order, then wrap") << three << QByteArray("q2dm1") << QByteArray("base2")
-                                          << QList<QByteArray>{"q2dm2", "q2dm3", "q2dm1", "q2dm2"};
-        QTest::newRow("case ignored") << three << QByteArray("Q2DM2") << QByteArray("base2")
-                                      << QList<QByteArray>{"q2dm3"};
-        QTest::newRow("current not listed")
-            << three << QByteArray("base1") << QByteArray("base2") << QList<QByteArray>{"q2dm1", "q2dm2"};
-        QTest::newRow("empty name asked") << three << QByteArray("q2dm1") << QByteArray() << QList<QByteArray>{"q2dm2"};
-        QTest::newRow("listed twice") << QByteArray("q2dm1\r\nq2dm2\r\nq2dm1\r\nq2dm3\r\n") << QByteArray("q2dm1")
-                                      << QByteArray("base2") << QList<QByteArray>{"q2dm2", "q2dm1", "q2dm3", "q2dm1"};
-        QTest::newRow("no file: game's choice")
-            << QByteArray() << QByteArray("q2dm1") << QByteArray("base2") << QList<QByteArray>{"base2"};
-        QTest::newRow("empty file: game's choice")
-            << QByteArray("") << QByteArray("q2dm1") << QByteArray("base2") << QList<QByteArray>{"base2"};
-        QTest::newRow("fifo: game's choice")
-            << QByteArray("<fifo>") << QByteArray("q2dm1") << QByteArray("base2") << QList<QByteArray>{"base2"};
-        QTest::newRow("double quote skipped") << QByteArray("q2dm1\r\nq2\"dm7\r\nq2dm2\r\n") << QByteArray("q2dm1")
-                                              << QByteArray("base2") << QList<QByteArray>{"q2dm2"};
-        QTest::newRow("semicolon skipped") << QByteArray("q2dm1\r\nq2dm7;quit\r\nq2dm2\r\n") << QByteArray("q2dm1")
-                                           << QByteArray("base2") << QList<QByteArray>{"q2dm2"};
-        QTest::newRow("control byte skipped") << QByteArray("q2dm1\r\nq2\tdm7\r\nq2dm2\r\n") << QByteArray("q2dm1")
-                                              << QByteArray("base2") << QList<QByteArray>{"q2dm2"};
-        QTest::newRow("LF alone ends a line")
-            << QByteArray("q2dm1\nq2dm2\n") << QByteArray("q2dm2") << QByteArray("base2") << QList<QByteArray>{"q2dm1"};
-        QTest::newRow("only skipped lines") << QByteArray("a;b\r\n\"c\"\r\n\r\n") << QByteArray("q2dm1")
-                                            << QByteArray("base2") << QList<QByteArray>{"base2"};
-        QTest::newRow("lone CR ends a line") << QByteArray("q2dm1\rq2dm2\r") << QByteArray("q2dm1")
-                                             << QByteArray("base2") << QList<QByteArray>{"q2dm2", "q2dm1"};
-        QTest::newRow("byte 26 ends the file") << QByteArray("q2dm1\r\nq2dm2\r\n\x1aq2dm3\r\n") << QByteArray("q2dm2")
-                                               << QByteArray("base2") << QList<QByteArray>{"q2dm1"};
+        auto row = [](const char* name, const QByteArray& levels, const char* first, const char* played,
+                      const char* asked = "base2") {
+            QTest::newRow(name) << levels << QByteArray(first) << QByteArray(asked) << QByteArray(played);
+        };
+        row("order, then wrap", three, "q2dm1", "q2dm2 q2dm3 q2dm1 q2dm2");
+        row("case ignored", three, "Q2DM2", "q2dm3");
+        row("current not listed", three, "base1", "q2dm1 q2dm2");
+        row("empty name asked", three, "q2dm1", "q2dm2", "");
+        row("listed twice", "q2dm1\r\nq2dm2\r\nq2dm1\r\nq2dm3\r\n", "q2dm1", "q2dm2 q2dm1 q2dm3 q2dm1");
+        row("no file: game's choice", QByteArray(), "q2dm1", "base2");
+        row("empty file: game's choice", "", "q2dm1", "base2");
+        row("fifo: game's choice", "<fifo>", "q2dm1", "base2");
+        row("double quote skipped", "q2dm1\r\nq2\"dm7\r\nq2dm2\r\n", "q2dm1", "q2dm2");
+        row("semicolon skipped", "q2dm1\r\nq2dm7;quit\r\nq2dm2\r\n", "q2dm1", "q2dm2");
+        row("control byte skipped", "q2dm1\r\nq2\tdm7\r\nq2dm2\r\n", "q2dm1", "q2dm2");
+        row("only skipped lines", "a;b\r\n\"c\"\r\n\r\n", "q2dm1", "base2");
+        row("lone CR ends a line", "q2dm1\rq2dm2\r", "q2dm1", "q2dm2 q2dm1");
+        row("LF alone ends a line", "q2dm1\nq2dm2\n", "q2dm2", "q2dm1");
+        row("byte 26 ends the file", "q2dm1\r\nq2dm2\r\n\x1aq2dm3\r\n", "q2dm2", "q2dm1");
     }
 
     void rotation()
@@ -254,14 +235,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, levels);
         QFETCH(QByteArray, first);
         QFETCH(QByteArray, asked);
-        QFETCH(QList<QByteArray>, played);
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
+        QFETCH(QByteArray, played);
         putLevels(levels);
         start(first);
-        for (const QByteArray& next : played) {
+        for (const QByteArray& next : played.split(' ')) {
             m_rec.commands.clear();
             sv({"endlevel", asked});
-            QCOMPARE(m_rec.commands, QList<QByteArray>{gamemap(next == "base2" ? asked : next)});
+            QCOMPARE(m_rec.commands, Bytes{gamemap(next == "base2" ? asked : next)});
             m_ge->SpawnEntities(next.constData(), "", "");
         }
         QCOMPARE(consoleHas("not a regular file"), levels == "<fifo>");
@@ -270,11 +250,11 @@ private Q_SLOTS:
     void listReadAtEveryLevelEnd()
     {
         start();
-        putFile(path(QStringLiteral("Velstrom/QLevels.TXT")), "q2dm1\r\nq2dm2\r\n");
+        putLevels("q2dm1\r\nq2dm2\r\n");
         sv({"endlevel", "base2"});
-        putFile(path(QStringLiteral("Velstrom/QLevels.TXT")), "q2dm1\r\nq2dm5\r\n");
+        putLevels("q2dm1\r\nq2dm5\r\n");
         sv({"endlevel", "base2"});
-        QCOMPARE(m_rec.commands, (QList<QByteArray>{gamemap("q2dm2"), gamemap("q2dm5")}));
+        QCOMPARE(m_rec.commands, (Bytes{gamemap("q2dm2"), gamemap("q2dm5")}));
     }
 
     void otherCommandsUntouched_data()
@@ -288,111 +268,88 @@ private Q_SLOTS:
     void otherCommandsUntouched()
     {
         QFETCH(QByteArray, command);
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
         putLevels("q2dm1\r\nq2dm2\r\n");
         start();
         sv({"command", command});
-        QCOMPARE(m_rec.commands, QList<QByteArray>{command});
+        QCOMPARE(m_rec.commands, Bytes{command});
     }
 
-    void skip_data()
+    void serverCommand_data()
     {
-        QTest::addColumn<QByteArray>("before"); // qskipped.txt; null: none, "<dir>": a directory in its place
+        QTest::addColumn<QByteArray>("command"); // after "sv"
+        QTest::addColumn<QByteArray>("before");  // qskipped.txt; null: none, "<dir>": a directory in its place
         QTest::addColumn<QByteArray>("levels");
         QTest::addColumn<QByteArray>("level");
-        QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QByteArray>("next");
         const QByteArray list = "q2dm1\r\nq2dm2\r\n";
-        QTest::newRow("new file") << QByteArray() << list << QByteArray("q2dm1") << QByteArray("skip")
-                                  << QByteArray("q2dm1\r\n");
-        QTest::newRow("appended") << QByteArray("base1\r\n") << list << QByteArray("q2dm2") << QByteArray("skip")
-                                  << QByteArray("base1\r\nq2dm2\r\n");
-        QTest::newRow("name as played") << QByteArray() << list << QByteArray("Q2DM1") << QByteArray("SKIP")
-                                        << QByteArray("Q2DM1\r\n");
-        QTest::newRow("no play list") << QByteArray() << QByteArray() << QByteArray("q2dm1") << QByteArray("skip")
-                                      << QByteArray("q2dm1\r\n");
-        QTest::newRow("file unwritable") << QByteArray("<dir>") << list << QByteArray("q2dm1") << QByteArray("skip")
-                                         << QByteArray("<unreadable>");
+        auto row = [](const char* name, const char* command, const QByteArray& before, const QByteArray& levels,
+                      const char* level, const char* after, const char* next) {
+            QTest::newRow(name) << QByteArray(command) << before << levels << QByteArray(level) << QByteArray(after)
+                                << QByteArray(next);
+        };
+        row("skip: new file", "skip", QByteArray(), list, "q2dm1", "q2dm1\r\n", "q2dm2");
+        row("skip: appended", "skip", "base1\r\n", list, "q2dm2", "base1\r\nq2dm2\r\n", "q2dm1");
+        row("skip: name as played", "SKIP", QByteArray(), list, "Q2DM1", "Q2DM1\r\n", "q2dm2");
+        row("skip: no play list", "skip", QByteArray(), QByteArray(), "q2dm1", "q2dm1\r\n", "");
+        row("skip: file unwritable", "skip", "<dir>", list, "q2dm1", "<unreadable>", "q2dm2");
+        row("addip passed on", "addip 10.0.0.1", QByteArray(), list, "q2dm1", "<unreadable>", "");
+        row("skipped passed on", "skipped", QByteArray(), list, "q2dm1", "<unreadable>", "");
+        row("skip as argument passed on", "listip skip", QByteArray(), list, "q2dm1", "<unreadable>", "");
     }
 
-    void skip()
+    void serverCommand()
     {
+        QFETCH(QByteArray, command);
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, levels);
         QFETCH(QByteArray, level);
-        QFETCH(QByteArray, command);
         QFETCH(QByteArray, after);
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
-        const QString skipped = path(QStringLiteral("Velstrom/qskipped.txt"));
+        QFETCH(QByteArray, next);
+        const QString skipped = at(QStringLiteral("Velstrom/qskipped.txt"));
         if (before == "<dir>")
             QVERIFY(QDir().mkpath(skipped));
         else if (!before.isNull())
             putFile(skipped, before);
         putLevels(levels);
         start(level);
-        sv({command});
+        sv(command.split(' '));
         QCOMPARE(fileContents(skipped), after);
-        const QByteArray next = level.toLower() == "q2dm1" ? "q2dm2" : "q2dm1";
-        QCOMPARE(m_rec.commands, levels.isNull() ? QList<QByteArray>{} : QList<QByteArray>{gamemap(next)});
-        QVERIFY(!consoleHas("standin: ServerCommand"));
+        QCOMPARE(m_rec.commands, next.isEmpty() ? Bytes{} : Bytes{gamemap(next)});
+        QCOMPARE(consoleHas("standin: ServerCommand " + command + '\n'), command.toLower() != "skip");
         QCOMPARE(consoleHas("cannot write"), before == "<dir>");
-    }
-
-    void otherServerCommandsPassedOn_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("args");
-        QTest::newRow("addip") << QList<QByteArray>{"addip", "10.0.0.1"};
-        QTest::newRow("skipped") << QList<QByteArray>{"skipped"};
-        QTest::newRow("skip as argument") << QList<QByteArray>{"listip", "skip"};
-    }
-
-    void otherServerCommandsPassedOn()
-    {
-        QFETCH(QList<QByteArray>, args);
-        start();
-        sv(args);
-        QVERIFY(consoleHas("standin: ServerCommand " + args.join(' ') + '\n'));
-        QVERIFY(m_rec.commands.isEmpty());
-        QCOMPARE(fileContents(path(QStringLiteral("Velstrom/qskipped.txt"))), QByteArray("<unreadable>"));
     }
 
     void message_data()
     {
         QTest::addColumn<QByteArray>("file"); // null: no file
-        QTest::addColumn<QList<QByteArray>>("shown");
-        QTest::newRow("CR LF is a line break")
-            << QByteArray("Welcome\r\nto q2dm1\r\n") << QList<QByteArray>{"Welcome\nto q2dm1"};
-        QTest::newRow("high bytes as they stand")
-            << QByteArray("\xc8\xe9\x1d\x1e\x1f\r\n") << QList<QByteArray>{"\xc8\xe9\x1d\x1e\x1f"};
-        QTest::newRow("no format") << QByteArray("100%s %d%%\r\n") << QList<QByteArray>{"100%s %d%%"};
-        QTest::newRow("cut at 1000") << QByteArray(1200, 'a') << QList<QByteArray>{QByteArray(1000, 'a')};
-        QTest::newRow("1000 whole") << QByteArray(1000, 'a') + "\r\n" << QList<QByteArray>{QByteArray(1000, 'a')};
-        QTest::newRow("byte 26 ends it") << QByteArray("Hi\x1azz") << QList<QByteArray>{"Hi"};
-        QTest::newRow("no file") << QByteArray() << QList<QByteArray>{};
+        QTest::addColumn<Bytes>("shown");
+        QTest::newRow("CR LF is a line break") << QByteArray("Welcome\r\nto q2dm1\r\n") << Bytes{"Welcome\nto q2dm1"};
+        QTest::newRow("bytes as they stand") << QByteArray("\xc8\xe9\x1d\x1e\x1f\r\n") << Bytes{"\xc8\xe9\x1d\x1e\x1f"};
+        QTest::newRow("no format") << QByteArray("100%s %d%%\r\n") << Bytes{"100%s %d%%"};
+        QTest::newRow("cut at 1000") << QByteArray(1200, 'a') << Bytes{QByteArray(1000, 'a')};
+        QTest::newRow("1000 whole") << QByteArray(1000, 'a') + "\r\n" << Bytes{QByteArray(1000, 'a')};
+        QTest::newRow("byte 26 ends it") << QByteArray("Hi\x1azz") << Bytes{"Hi"};
+        QTest::newRow("no file") << QByteArray() << Bytes{};
     }
 
     void message()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QList<QByteArray>, shown);
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
+        QFETCH(Bytes, shown);
         if (!file.isNull())
-            putFile(path(QStringLiteral("Velstrom/SERVRMSG.TXT")), file);
+            putFile(at(QStringLiteral("Velstrom/SERVRMSG.TXT")), file);
         start();
         char userinfo[] = "\\name\\player";
         QVERIFY(m_ge->ClientConnect(edict(3), userinfo));
         m_ge->ClientBegin(edict(3));
-        QList<QByteArray> seen;
-        for (const auto& [index, text] : m_rec.centre) {
-            QCOMPARE(index, qsizetype(3));
-            seen.append(text);
-        }
-        QCOMPARE(seen, shown);
+        QCOMPARE(m_rec.centre, shown);
+        QCOMPARE(m_rec.centreTo, QList<qsizetype>(shown.size(), 3));
     }
 
     void messageOncePerConnection_data()
     {
-        // c: connect, r: connect refused, b: begin, d: disconnect, each followed by the client; s: next level
+        // c: connect, r: connect refused, b: begin, d: disconnect, each with the client; s: next level
         QTest::addColumn<QByteArray>("events");
         QTest::addColumn<QList<qsizetype>>("shownTo");
         QTest::newRow("entering") << QByteArray("c1 b1") << QList<qsizetype>{1};
@@ -407,11 +364,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, events);
         QFETCH(QList<qsizetype>, shownTo);
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
-        putFile(path(QStringLiteral("Velstrom/SERVRMSG.TXT")), "Hello\r\n");
+        putFile(at(QStringLiteral("Velstrom/SERVRMSG.TXT")), "Hello\r\n");
         start();
         for (const QByteArray& event : events.split(' ')) {
-            char userinfo[64];
+            char userinfo[32];
             std::snprintf(userinfo, sizeof userinfo, "\\name\\%s", event[0] == 'r' ? "banned" : "player");
             q2edict* ent = event.size() > 1 ? edict(event[1] - '0') : nullptr;
             if (event[0] == 'c' || event[0] == 'r')
@@ -423,28 +379,24 @@ private Q_SLOTS:
             else
                 m_ge->SpawnEntities("q2dm2", "", "");
         }
-        QList<qsizetype> seen;
-        for (const auto& shown : m_rec.centre)
-            seen.append(shown.first);
-        QCOMPARE(seen, shownTo);
+        QCOMPARE(m_rec.centreTo, shownTo);
     }
 
     void edictFieldsFollowTheGame_data()
     {
         QTest::addColumn<QByteArray>("call");
-        QTest::addColumn<QByteArray>("edictSize");
+        QTest::addColumn<int>("edictSize");
         for (const char* call : {"GetGameAPI", "Init", "SpawnEntities", "ClientConnect", "ClientBegin",
                                  "ClientDisconnect", "ClientThink", "RunFrame", "ServerCommand", "edicts moved"})
-            QTest::newRow(call) << QByteArray(call) << QByteArray("1120");
-        QTest::newRow("Init, other edict size") << QByteArray("Init") << QByteArray("1144");
+            QTest::newRow(call) << QByteArray(call) << 1120;
+        QTest::newRow("Init, other edict size") << QByteArray("Init") << 1144;
     }
 
     void edictFieldsFollowTheGame()
     {
         QFETCH(QByteArray, call);
-        QFETCH(QByteArray, edictSize);
-        cvarSet("standin_edict_size", edictSize.constData());
-        plant(QStringLiteral("game.so"), QStringLiteral("baseq2/game.so"));
+        QFETCH(int, edictSize);
+        cvarSet("standin_edict_size", QByteArray::number(edictSize).constData());
         load();
         QVERIFY(m_ge);
         if (call != "GetGameAPI" && call != "Init") {
@@ -469,14 +421,12 @@ private Q_SLOTS:
             m_ge->ClientThink(edict(1), nullptr);
         else if (call == "RunFrame")
             m_ge->RunFrame();
-        else if (call == "ServerCommand")
-            sv({"listip"});
-        else if (call == "edicts moved")
-            sv({"move"});
+        else if (call != "GetGameAPI")
+            sv({call == "edicts moved" ? "move" : "listip"});
         if (call != "GetGameAPI")
-            QVERIFY(std::memcmp(&before, stock, sizeof before) != 0);
+            QVERIFY(std::memcmp(&before, stock, sizeof before) != 0); // the call changed what it should
         QCOMPARE(m_ge->edicts, stock->edicts);
-        QCOMPARE(m_ge->edict_size, edictSize.toInt());
+        QCOMPARE(m_ge->edict_size, edictSize);
         QCOMPARE(m_ge->num_edicts, stock->num_edicts);
         QCOMPARE(m_ge->max_edicts, stock->max_edicts);
         QCOMPARE(m_ge->apiversion, 3);
@@ -485,27 +435,26 @@ private Q_SLOTS:
     void loads_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("stockAt");
-        QTest::addColumn<QByteArray>("chosen"); // velstrom_gamelib
-        QTest::newRow("yquake2's name") << QStringLiteral("game.so") << QStringLiteral("baseq2/game.so")
-                                        << QByteArray();
-        QTest::newRow("q2pro's name") << QStringLiteral(VELSTROM_GAME_CPU_NAME)
-                                      << QStringLiteral("baseq2/" VELSTROM_GAME_CPU_NAME) << QByteArray();
-        QTest::newRow("velstrom_gamelib")
-            << QStringLiteral("game.so") << QStringLiteral("mods/stock.so") << QByteArray("mods/stock.so");
+        QTest::addColumn<QString>("chosen"); // velstrom_gamelib
+        QTest::newRow("yquake2's name") << QStringLiteral("game.so") << QString();
+        QTest::newRow("q2pro's name") << QStringLiteral(VELSTROM_GAME_CPU_NAME) << QString();
+        QTest::newRow("velstrom_gamelib") << QStringLiteral("game.so") << QStringLiteral("mods/stock.so");
     }
 
     void loads()
     {
         QFETCH(QString, name);
-        QFETCH(QString, stockAt);
-        QFETCH(QByteArray, chosen);
-        plant(name, stockAt);
+        QFETCH(QString, chosen);
+        // Only the place under test holds the stock game; the usual one holds junk.
+        const QString stock = chosen.isEmpty() ? QStringLiteral("baseq2/") + name : chosen;
+        QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("mods")));
+        if (stock != QStringLiteral("baseq2/game.so"))
+            QVERIFY(QFile::rename(at(QStringLiteral("baseq2/game.so")), at(stock)));
+        if (name != QStringLiteral("game.so"))
+            QVERIFY(QFile::rename(at(QStringLiteral("Velstrom/game.so")), at(QStringLiteral("Velstrom/") + name)));
         if (!chosen.isEmpty()) {
-            // The stock game's usual place holds junk: the variable must win over it.
-            QDir(m_tree->path()).mkpath(QStringLiteral("baseq2"));
-            putFile(path(QStringLiteral("baseq2/game.so")), "not a library");
-            cvarSet("velstrom_gamelib", QFile::encodeName(path(QString::fromUtf8(chosen))).constData());
+            putFile(at(QStringLiteral("baseq2/game.so")), "not a library");
+            cvarSet("velstrom_gamelib", nativeAt(chosen).constData());
         }
         cvarSet("kickback", "500");
         cvarSet("usevweap", "1");
@@ -513,7 +462,7 @@ private Q_SLOTS:
         QVERIFY2(m_ge, m_rec.error.constData());
         QVERIFY(m_rec.console.isEmpty()); // q2pro tells games apart by what they print first
         m_ge->Init();
-        QCOMPARE(m_rec.console, QList<QByteArray>{"standin: Init\n"});
+        QCOMPARE(m_rec.console, Bytes{"standin: Init\n"});
         m_ge->SpawnEntities("q2dm1", "", "");
         QCOMPARE(m_rec.console.last(),
                  "Velstrom: kickback 500, empathyfactor (not set), usevweap 1: not applied by this game\n");
@@ -521,54 +470,47 @@ private Q_SLOTS:
 
     void refused_data()
     {
-        QTest::addColumn<QString>("stockAt"); // where the stand-in goes; empty: nowhere
         QTest::addColumn<QByteArray>("setup");
-        QTest::addColumn<QStringList>("named");
+        QTest::addColumn<QStringList>("named"); // places the error must name
         QTest::addColumn<QByteArray>("reason");
-        const QString exeBaseq2 = QCoreApplication::applicationDirPath() + QStringLiteral("/baseq2/game.so");
-        QTest::newRow("no stock game") << QString() << QByteArray()
-                                       << QStringList{QStringLiteral("baseq2/game.so"), exeBaseq2}
+        const QString besideEngine = QCoreApplication::applicationDirPath() + QStringLiteral("/baseq2/game.so");
+        const QString baseq2 = QStringLiteral("baseq2/game.so");
+        QTest::newRow("no stock game") << QByteArray("none") << QStringList{baseq2, besideEngine}
                                        << QByteArray("No such file");
         QTest::newRow("chosen one missing")
-            << QStringLiteral("baseq2/game.so") << QByteArray("choose missing")
-            << QStringList{QStringLiteral("mods/none.so")} << QByteArray("No such file");
+            << QByteArray("choose mods/none.so") << QStringList{QStringLiteral("mods/none.so")}
+            << QByteArray("No such file");
         QTest::newRow("chosen one is itself")
-            << QString() << QByteArray("choose itself") << QStringList{QStringLiteral("Velstrom/game.so")}
+            << QByteArray("choose Velstrom/game.so") << QStringList{QStringLiteral("Velstrom/game.so")}
             << QByteArray("this module itself");
         QTest::newRow("baseq2 links to it")
-            << QString() << QByteArray("link") << QStringList{QStringLiteral("baseq2/game.so")}
-            << QByteArray("this module itself");
-        QTest::newRow("wrong version") << QStringLiteral("baseq2/game.so") << QByteArray("version")
-                                       << QStringList{QStringLiteral("baseq2/game.so")} << QByteArray("version 4");
-        QTest::newRow("not a library") << QString() << QByteArray("junk")
-                                       << QStringList{QStringLiteral("baseq2/game.so")} << QByteArray("cannot load");
+            << QByteArray("link") << QStringList{baseq2} << QByteArray("this module itself");
+        QTest::newRow("wrong version") << QByteArray("version") << QStringList{baseq2} << QByteArray("version 4");
+        QTest::newRow("not a library") << QByteArray("junk") << QStringList{baseq2} << QByteArray("cannot load");
     }
 
     void refused()
     {
-        QFETCH(QString, stockAt);
         QFETCH(QByteArray, setup);
         QFETCH(QStringList, named);
         QFETCH(QByteArray, reason);
-        plant(QStringLiteral("game.so"), stockAt);
-        QDir(m_tree->path()).mkpath(QStringLiteral("baseq2"));
-        if (setup == "choose missing")
-            cvarSet("velstrom_gamelib", QFile::encodeName(path(QStringLiteral("mods/none.so"))).constData());
-        else if (setup == "choose itself")
-            cvarSet("velstrom_gamelib", QFile::encodeName(path(QStringLiteral("Velstrom/game.so"))).constData());
-        else if (setup == "link")
-            QVERIFY(QFile::link(QStringLiteral("../Velstrom/game.so"), path(QStringLiteral("baseq2/game.so"))));
+        const QString stock = at(QStringLiteral("baseq2/game.so"));
+        if (setup.startsWith("choose "))
+            cvarSet("velstrom_gamelib", nativeAt(QString::fromUtf8(setup.mid(7))).constData());
         else if (setup == "version")
             cvarSet("standin_apiversion", "4");
+        else
+            QVERIFY(QFile::remove(stock));
+        if (setup == "link")
+            QVERIFY(QFile::link(QStringLiteral("../Velstrom/game.so"), stock));
         else if (setup == "junk")
-            putFile(path(QStringLiteral("baseq2/game.so")), "not a library");
+            putFile(stock, "not a library");
         load();
         QVERIFY(!m_ge);
         QVERIFY2(m_rec.error.contains(reason), m_rec.error.constData());
-        for (const QString& place : named) {
-            const QString full = QFileInfo(place).isAbsolute() ? place : path(place);
-            QVERIFY2(m_rec.error.contains(QFile::encodeName(full)), m_rec.error.constData());
-        }
+        for (const QString& place : named)
+            QVERIFY2(m_rec.error.contains(QFile::encodeName(QDir(m_tree->path()).filePath(place))),
+                     m_rec.error.constData());
         QVERIFY(m_rec.console.isEmpty());
     }
 };
