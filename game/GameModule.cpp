@@ -413,14 +413,13 @@ std::vector<std::string> stockCandidates(const std::string& self)
     return places;
 }
 
-// The engine's error function does not come back on a real server; the text must outlive this frame.
+// Why loading failed, for the engine's error function. That function does not come back on a real server, so
+// it is called only once every frame that owns memory has been left.
 char failureText[4096];
 
 q2game_export* fail(const char* why) noexcept
 {
     std::snprintf(failureText, sizeof failureText, "Velstrom game module: %s", why);
-    if (g.engine.error)
-        g.engine.error("%s", failureText);
     return nullptr;
 }
 
@@ -528,9 +527,13 @@ extern "C" __attribute__((visibility("default"))) q2game_export* GetGameAPI(q2ga
 {
     if (!import)
         return nullptr;
+    q2game_export* exports = nullptr;
     try {
-        return load(import);
+        exports = load(import);
     } catch (...) {
-        return fail("out of memory");
+        exports = fail("out of memory");
     }
+    if (!exports && import->error)
+        import->error("%s", failureText);
+    return exports;
 }

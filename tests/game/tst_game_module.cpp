@@ -116,9 +116,12 @@ class tst_game_module : public QObject {
     QString at(const QString& relative) const { return m_tree->filePath(relative); }
     QByteArray nativeAt(const QString& relative) const { return QFile::encodeName(at(relative)); }
 
-    void load(const QString& name = QStringLiteral("game.so"))
+    void load(const QString& name = QStringLiteral("game.so"), bool relative = false)
     {
-        m_module = dlopen(nativeAt(QStringLiteral("Velstrom/") + name).constData(), RTLD_NOW | RTLD_LOCAL);
+        const QString file = QStringLiteral("Velstrom/") + name;
+        m_module =
+            dlopen(relative ? QFile::encodeName(QStringLiteral("./") + file).constData() : nativeAt(file).constData(),
+                   RTLD_NOW | RTLD_LOCAL);
         QVERIFY2(m_module, dlerror());
         auto getGameApi = reinterpret_cast<q2get_game_api>(dlsym(m_module, "GetGameAPI"));
         QVERIFY(getGameApi);
@@ -466,6 +469,23 @@ private Q_SLOTS:
         m_ge->SpawnEntities("q2dm1", "", "");
         QCOMPARE(m_rec.console.last(),
                  "Velstrom: kickback 500, empathyfactor (not set), usevweap 1: not applied by this game\n");
+    }
+
+    void relativePath()
+    {
+        // q2pro names the module relative to its working directory, which need not stay where it was.
+        putFile(at(QStringLiteral("Velstrom/SERVRMSG.TXT")), "Hello\r\n");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_tree->path()));
+        load(QStringLiteral("game.so"), true);
+        QVERIFY(QDir::setCurrent(before));
+        QVERIFY2(m_ge, m_rec.error.constData());
+        m_ge->Init();
+        m_ge->SpawnEntities("q2dm1", "", "");
+        char userinfo[] = "";
+        QVERIFY(m_ge->ClientConnect(edict(1), userinfo));
+        m_ge->ClientBegin(edict(1));
+        QCOMPARE(m_rec.centre, Bytes{"Hello"});
     }
 
     void refused_data()
