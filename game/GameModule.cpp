@@ -345,35 +345,15 @@ std::string fileNameOf(const std::string& path)
     return path.substr(path.rfind('/') + 1);
 }
 
-// Absolute without resolving links: the engine may hand out a path relative to its working directory.
-std::string absolutePath(const std::string& path)
+// The engine may name a file relative to its working directory, which need not stay where it is.
+std::string absolutePath(std::string path)
 {
-    std::string whole = path;
-    if (path.empty() || path[0] != '/') {
-        char cwd[PATH_MAX];
-        if (!::getcwd(cwd, sizeof cwd))
-            return path;
-        whole = std::string(cwd) + '/' + path;
-    }
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= whole.size()) {
-        std::size_t end = whole.find('/', start);
-        if (end == std::string::npos)
-            end = whole.size();
-        const std::string part = whole.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    std::string result;
-    for (const std::string& part : parts)
-        result += '/' + part;
-    return result.empty() ? "/" : result;
+    while (path.starts_with("./"))
+        path.erase(0, 2);
+    if (path.starts_with('/'))
+        return path;
+    char cwd[PATH_MAX];
+    return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) + '/' + path : path;
 }
 
 void anchor() {}
