@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/MainForm.h"
+#include "launch/EngineFinder.h"
 #include "app/Quake2Paths.h"
 #include "support/Associations.h"
 #include "support/ErrorReport.h"
@@ -17,7 +18,7 @@
 
 bool warnIfGameMissing()
 {
-    if (!findGameExecutable(q2::RelGameDir).isEmpty())
+    if (anyGameEngine(installation().quake2Dir()))
         return false;
     PlayEventSound(QString::fromLatin1(snd::WarnGame), false);
     const QString text =

@@ -1,10 +1,5 @@
 #include "launch/BatchScript.h"
 
-#include "support/Shell.h"
-
-#include <QFileInfo>
-#include <QStringList>
-
 QString shellQuote(const QString& word)
 {
     QString quoted = word;
@@ -12,26 +7,22 @@ QString shellQuote(const QString& word)
     return u'\'' + quoted + u'\'';
 }
 
-QString batchGameProgram(const QString& quake2Dir)
+QString batchGameProgram(const GameEngine& engine)
 {
-    return QFileInfo(quake2Dir + QStringLiteral("/quake2.exe")).isFile() ? QStringLiteral("./quake2.exe")
-                                                                         : QStringLiteral("./quake2");
+    if (!engine.found())
+        return QStringLiteral("./quake2");
+    return engine.fromSearchPath ? engine.path : QStringLiteral("./") + engine.name;
 }
 
-QByteArray BatchScript(const QString& quake2Dir, const QString& commandLine, const QString& gameProgram)
+QByteArray BatchScript(const QString& quake2Dir, const QString& gameProgram, const QStringList& arguments)
 {
-    QStringList words = splitCommandLine(commandLine);
-    if (!words.isEmpty())
-        words.first() = gameProgram;
-    else
-        words.append(gameProgram);
-    QStringList exec;
-    for (const QString& word : words)
-        exec.append(shellQuote(word));
+    QString exec = QStringLiteral("exec ") + shellQuote(gameProgram);
+    for (const QString& word : arguments)
+        exec += u' ' + shellQuote(word);
 
     QString script;
     script += QStringLiteral("#!/bin/sh\n");
     script += QStringLiteral("cd ") + shellQuote(quake2Dir) + QStringLiteral(" || exit 1\n");
-    script += QStringLiteral("exec ") + exec.join(u' ') + u'\n';
+    script += exec + u'\n';
     return script.toUtf8();
 }

@@ -1,7 +1,7 @@
 #include "launch/GameCommandLine.h"
 
-#include "app/Quake2Paths.h"
-#include "support/TextUtil.h"
+#include "profiles/Profile.h"
+#include "support/Quake2Paths.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace {
 // The config-file box offers this for "no extra script"; anything else, even the empty text, is a name.
 const QString NoConfigFile = QStringLiteral("[None]");
 
-// Blanks separate the words of a command line, so a port of blanks alone gives no word.
+// The game would take a port of blanks alone for no word at all.
 bool isBlankPort(const QString& port)
 {
     return std::all_of(port.cbegin(), port.cend(), [](QChar c) { return c == u' ' || c == u'\t'; });
@@ -37,26 +37,47 @@ QString FindCdDrive()
     return FindCdDrive(systemCdRomDrive);
 }
 
-QString GameCommandLine(const LaunchSettings& s, const QString& cdDrive)
+QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QString& cdDrive)
 {
-    const QString none;
-    QString line = q2::GameExecutable;
-    line += ChooseText(s.servType == 1, QStringLiteral(" +set dedicated 1"), none);
-    line += ChooseText(isChecked(s.logFile), QStringLiteral(" +set logfile 1"), none);
-    line += QStringLiteral(" +deathmatch 1");
-    // The game takes the two words after "+set" as name and value. An empty port is no word at all, so
-    // "+set port" would swallow the next "+set" and the game name would never be set; without the piece the
-    // game simply uses its default port.
-    if (!isBlankPort(s.port))
-        line += QStringLiteral(" +set port ") + s.port;
-    line += QStringLiteral(" +set game ") + QuoteText(q2::GameName);
-    line += QStringLiteral(" +set basedir ") + QuoteText(s.quake2Dir);
-    if (s.configFile != NoConfigFile)
-        line += QStringLiteral(" +exec ") + s.configFile;
+    QStringList args;
+    const auto set = [&args](const QString& name, const QString& value) {
+        args << QStringLiteral("+set") << name << value;
+    };
+    if (p.servType == 1)
+        set(QStringLiteral("dedicated"), QStringLiteral("1"));
+    if (isChecked(p.logFile))
+        set(QStringLiteral("logfile"), QStringLiteral("1"));
+    args << QStringLiteral("+deathmatch") << QStringLiteral("1");
+    // "+set" takes the two words after it whatever they are, so an empty port must not leave "+set port" behind;
+    // without it the game uses its default port. q2pro listens on net_port and ignores port.
+    if (!isBlankPort(p.port)) {
+        set(QStringLiteral("port"), p.port);
+        set(QStringLiteral("net_port"), p.port);
+    }
+    set(QStringLiteral("game"), q2::GameName);
+    set(QStringLiteral("basedir"), quake2Dir);
+    if (p.configFile != NoConfigFile) {
+        args << QStringLiteral("+exec");
+        // An empty name has always been no word at all.
+        if (!p.configFile.isEmpty())
+            args << p.configFile;
+    }
     // The game looks a script up by its exact name (then all in lower case), so name it as it is written.
-    line += QStringLiteral(" +exec ") + q2::ConfigScript;
+    args << QStringLiteral("+exec") << q2::ConfigScript;
     // A set cddir that names no real directory stops the game at once, so it is only given for a real drive.
     if (cdDrive != NoCdDrive)
-        line += QStringLiteral(" +set cddir ") + cdDrive + QStringLiteral(":\\install\\data");
-    return line;
+        set(QStringLiteral("cddir"), cdDrive + QStringLiteral(":\\install\\data"));
+    return args;
+}
+
+GameCommand LaunchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
+                          const QString& cdDrive)
+{
+    const QString program = engine.found() ? engine.path : quake2Dir + u'/' + q2::GameExecutable;
+    return {program, GameArguments(profile, quake2Dir, cdDrive)};
+}
+
+QString ShownProgramName(const GameEngine& engine)
+{
+    return engine.found() ? engine.name : q2::GameExecutable;
 }

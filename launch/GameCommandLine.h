@@ -1,11 +1,14 @@
 #pragma once
-#include "launch/LaunchSettings.h"
+#include "launch/EngineFinder.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
-// The command line that starts the game as a server, and what it depends on in the system.
+struct Profile;
+
+// The command that starts the game as a server, and what it depends on in the system.
 
 inline const QString NoCdDrive = QStringLiteral("none");
 
@@ -14,8 +17,22 @@ QString FindCdDrive(const std::function<bool(QChar drive)>& isCdRom);
 // The same over the system's drives. There are no drive letters here, so it is always "none".
 QString FindCdDrive();
 
-// quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 +set port <port> +set game "Velstrom"
-// +set basedir "<Quake 2 directory>" +exec <extra config> +exec Velstrom.cfg +set cddir <drive>:\install\data
-// with the optional pieces only where the settings ask for them; the port only when one is given, the CD
+// The program and its words, each word one argument of the game: nothing is split or quoted on the way.
+struct GameCommand {
+    QString program;
+    QStringList arguments;
+};
+
+// +set dedicated 1 +set logfile 1 +deathmatch 1 +set port <port> +set net_port <port> +set game Velstrom
+// +set basedir <Quake 2 directory> +exec <extra config> +exec Velstrom.cfg +set cddir <drive>:\install\data
+// with the optional pieces only where the profile asks for them; the port only when one is given, the CD
 // directory only when there is a drive.
-QString GameCommandLine(const LaunchSettings& settings, const QString& cdDrive);
+QStringList GameArguments(const Profile& profile, const QString& quake2Dir, const QString& cdDrive);
+
+// What the launch starts: the engine found for the profile's server type, or quake2.exe in the Quake 2 directory
+// when there is none (its start then fails with the usual message).
+GameCommand LaunchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
+                          const QString& cdDrive);
+
+// How messages name the program: the engine's file name, "quake2.exe" when there is none.
+QString ShownProgramName(const GameEngine& engine);

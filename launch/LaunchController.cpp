@@ -1,40 +1,30 @@
 #include "launch/LaunchController.h"
 
-#include "app/MainForm.h"
-#include "app/Quake2Paths.h"
 #include "launch/BatchScript.h"
+#include "launch/EngineFinder.h"
 #include "launch/GameCommandLine.h"
+#include "launch/LaunchHost.h"
 #include "launch/ServerConfig.h"
-#include "levels/PlayListVerifier.h"
+#include "profiles/Profile.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
+#include "support/GameProcess.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
-#include "support/RadioGroup.h"
+#include "support/Quake2Paths.h"
 #include "support/Shell.h"
 #include "support/Sound.h"
 #include "support/TextFile.h"
-#include "ui_MainForm.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
-#include <QSlider>
 
 #include <cerrno>
 #include <sys/stat.h>
 
 namespace {
-
-// Brings the current directory back to the program directory however the launch ends.
-class BackToProgramDir {
-public:
-    BackToProgramDir() = default;
-    BackToProgramDir(const BackToProgramDir&) = delete;
-    BackToProgramDir& operator=(const BackToProgramDir&) = delete;
-    ~BackToProgramDir() { QDir::setCurrent(installation().programDir()); }
-};
 
 // The script must be runnable by its owner and readable and runnable by everyone else, like a program.
 void makeExecutable(const QString& path)
@@ -45,120 +35,76 @@ void makeExecutable(const QString& path)
 
 } // namespace
 
-LaunchController::LaunchController(Tmainform& form) : m_form(form)
+LaunchController::LaunchController(const LaunchPage& page, LaunchHost& host, EventSounds& sounds, QObject* parent)
+    : QObject(parent), m_page(page), m_host(host), m_sounds(sounds)
 {
-    Ui::Tmainform& ui = m_form.ui();
-    connect(ui.bbtnGo, &QPushButton::clicked, this, guard([this] { GoBtnClick(m_form.ui().bbtnGo); }));
-    connect(ui.btnGoClose, &QPushButton::clicked, this, guard([this] { GoBtnClick(m_form.ui().btnGoClose); }));
-    connect(ui.bbtnCreateVELBatFile, &QPushButton::clicked, this, guard([this] { bbtnCreateVELBatFileClick(); }));
+    connect(m_page.bbtnGo, &QPushButton::clicked, this, guard([this] { GoBtnClick(false); }));
+    connect(m_page.btnGoClose, &QPushButton::clicked, this, guard([this] { GoBtnClick(true); }));
+    connect(m_page.bbtnCreateVELBatFile, &QPushButton::clicked, this, guard([this] { bbtnCreateVELBatFileClick(); }));
 }
 
 LaunchController::~LaunchController() = default;
 
-LaunchSettings LaunchController::currentSettings() const
-{
-    Ui::Tmainform& ui = m_form.ui();
-    LaunchSettings s;
-    s.fragLimit = ui.edFragLimit->text();
-    s.timeLimit = ui.edTimeLimit->text();
-    s.health = ui.cbHealth->checkState();
-    s.powerups = ui.cbPowerups->checkState();
-    s.allowArmor = ui.cbAllowArmor->checkState();
-    s.allowExit = ui.cbAllowExit->checkState();
-    s.instPower = ui.cbInstPower->checkState();
-    s.sameMap = ui.cbSameMap->checkState();
-    s.spawnFarthest = ui.cbSpawnFarthest->checkState();
-    s.forceRespawn = ui.cbForceRespawn->checkState();
-    s.weaponStay = ui.cbWeaponStay->checkState();
-    s.falling = ui.cbFalling->checkState();
-    s.infiniteAmmo = ui.cbInfiniteAmmo->checkState();
-    s.allowCheat = ui.cbAllowCheat->checkState();
-    s.fixedFov = ui.cbFixedFov->checkState();
-    s.quadDrop = ui.cbQuadDrop->checkState();
-    s.friendlyFire = ui.cbFriendlyFire->checkState();
-    s.teamplay = ui.rgTeamplay->itemIndex();
-    s.kickback = ui.tbKickback->value();
-
-    s.useEmpathy = ui.cbUseEmpathy->checkState();
-    s.empathy = ui.tbEmpathy->value();
-
-    s.servType = ui.rsServType->itemIndex();
-    s.host = ui.edHost->text();
-    s.maxClients = ui.edMaxClients->text();
-    s.timeOut = ui.edTimeOut->text();
-    s.port = ui.edPort->text();
-    s.password = ui.edPW->text();
-    s.remoteConsole = ui.cbRemoteConsole->checkState();
-    s.rconPassword = ui.edROPW->text();
-    s.logFile = ui.cbLogFile->checkState();
-    s.useVWeap = ui.chkUseVWeap->checkState();
-    s.configFile = ui.cbConfigFiles->currentText();
-
-    s.skipKey = ui.edSkipKey->text();
-
-    const QStringList playList = m_form.playList();
-    if (!playList.isEmpty())
-        s.firstLevel = playList.first();
-    s.quake2Dir = installation().quake2Dir();
-    return s;
-}
-
-QString LaunchController::currentCommandLine() const
-{
-    return GameCommandLine(currentSettings(), FindCdDrive());
-}
-
-void LaunchController::WriteLevelFiles()
-{
-    const QStringList playList = m_form.playList();
-    textfile::writeUtf8Lines(installation().file(q2::LevelRotation), playList);
-    textfile::writeUtf8Lines(installation().file(m_form.state().CurrentUser + q2::ProfileLevelsSuffix), playList);
-    m_form.WriteServerMessage();
-}
-
 void LaunchController::WriteServerConfig()
 {
-    textfile::writeUtf8Lines(q2::ConfigScript, ServerConfigLines(currentSettings()));
+    ::WriteServerConfig(installation(), m_host.profile());
 }
 
-void LaunchController::GoBtnClick(QObject* sender)
+void LaunchController::GoBtnClick(bool exitAfterwards)
 {
-    const bool exitAfterwards = sender == m_form.ui().btnGoClose;
     if (exitAfterwards)
-        m_form.PlaySoundEvent(QString::fromLatin1(snd::GoExit), true);
+        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::GoExit), true);
     else
-        m_form.PlaySoundEvent(QString::fromLatin1(snd::Go), false);
+        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Go), false);
 
-    m_form.VerifyPlayList();
-    if (m_form.state().VerifyResult == verify::Abort)
+    if (!m_host.verifyPlayList())
         return;
 
-    WriteLevelFiles();
+    m_host.writeLevelFiles();
     WriteServerConfig();
-    {
-        const BackToProgramDir back;
-        LaunchGame();
-    }
-    // The game's start has been reported when it failed; Go/Exit ends the program all the same.
+    LaunchGame(!exitAfterwards);
+    // A failed start has been reported; Go/Exit ends the program all the same.
     if (exitAfterwards)
-        m_form.close();
+        m_host.closeWindow();
 }
 
-void LaunchController::LaunchGame()
+void LaunchController::LaunchGame(bool watch)
 {
-    // The game takes the Quake 2 directory as its working directory, and the launcher finds it there.
-    QDir::setCurrent(q2::RelGameDir);
-    RunCommandLine(currentCommandLine(), SW_SHOWNORMAL);
+    const Profile& profile = m_host.profile();
+    const QString quake2Dir = installation().quake2Dir();
+    const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
+    const GameCommand command = LaunchCommand(profile, engine, quake2Dir, FindCdDrive());
+    // The game takes the Quake 2 directory as its working directory; ours stays where it is.
+    StartedProgram started = RunProgram(command.program, command.arguments, quake2Dir, ShownProgramName(engine),
+                                        watch ? Watch::Yes : Watch::No);
+    if (started.process)
+        m_host.gameStarted(started.process.release());
 }
 
 void LaunchController::bbtnCreateVELBatFileClick()
 {
+    const Profile& profile = m_host.profile();
     const QString quake2Dir = installation().quake2Dir();
+    const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
     const QString path = installation().file(q2::BatchScript);
-    textfile::writeBytes(path, BatchScript(quake2Dir, currentCommandLine(), batchGameProgram(quake2Dir)));
+    textfile::writeBytes(
+        path, BatchScript(quake2Dir, batchGameProgram(engine), GameArguments(profile, quake2Dir, FindCdDrive())));
     makeExecutable(path);
     msgbox::information(
-        &m_form, QStringLiteral("Information"),
+        m_page.window, QStringLiteral("Information"),
         QStringLiteral("A batch file for the currently selected Velstrom profile has been created in ") +
             installation().programDir() + QStringLiteral(".  Run velstrom.sh from a terminal or your file manager."));
+}
+
+void LaunchController::updateEngineLabel(int serverType)
+{
+    QLabel* label = m_page.lblEngine;
+    if (label == nullptr)
+        return;
+    const GameEngine engine = findGameEngine(installation().quake2Dir(), serverType);
+    // A long directory keeps both ends in view; the whole path is in the tool tip.
+    label->setText(
+        label->fontMetrics().elidedText(engineDescription(engine, QDir::homePath()), Qt::ElideMiddle, label->width()));
+    label->setToolTip(engineDescription(engine));
+    label->setStyleSheet(engine.found() ? QString() : QStringLiteral("color: red;"));
 }

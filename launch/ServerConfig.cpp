@@ -1,25 +1,27 @@
 #include "launch/ServerConfig.h"
 
 #include "profiles/PageRules.h"
+#include "profiles/Profile.h"
+#include "support/Installation.h"
+#include "support/Quake2Paths.h"
+#include "support/TextFile.h"
 
 namespace {
 
 // A deathmatch box and its dmflags bit. Some bits forbid a thing, so they are set while the box is unchecked;
 // either way a greyed box leaves its bit alone.
 struct FlagBox {
-    Qt::CheckState LaunchSettings::*box;
+    Qt::CheckState Profile::*box;
     int bit;
     bool setWhenChecked;
 };
 
 constexpr FlagBox flagBoxes[] = {
-    {&LaunchSettings::health, 1, false},         {&LaunchSettings::powerups, 2, false},
-    {&LaunchSettings::weaponStay, 4, true},      {&LaunchSettings::falling, 8, false},
-    {&LaunchSettings::instPower, 16, true},      {&LaunchSettings::sameMap, 32, true},
-    {&LaunchSettings::friendlyFire, 256, false}, {&LaunchSettings::spawnFarthest, 512, true},
-    {&LaunchSettings::forceRespawn, 1024, true}, {&LaunchSettings::allowArmor, 2048, false},
-    {&LaunchSettings::allowExit, 4096, true},    {&LaunchSettings::infiniteAmmo, 8192, true},
-    {&LaunchSettings::quadDrop, 16384, true},    {&LaunchSettings::fixedFov, 32768, true},
+    {&Profile::health, 1, false},         {&Profile::powerups, 2, false},       {&Profile::weaponStay, 4, true},
+    {&Profile::falling, 8, false},        {&Profile::instPower, 16, true},      {&Profile::sameMap, 32, true},
+    {&Profile::friendlyFire, 256, false}, {&Profile::spawnFarthest, 512, true}, {&Profile::forceRespawn, 1024, true},
+    {&Profile::allowArmor, 2048, false},  {&Profile::allowExit, 4096, true},    {&Profile::infiniteAmmo, 8192, true},
+    {&Profile::quadDrop, 16384, true},    {&Profile::fixedFov, 32768, true},
 };
 
 constexpr int TeamsBySkin = 64;
@@ -32,7 +34,7 @@ QString onOff(Qt::CheckState state)
 
 } // namespace
 
-int DmflagsValue(const LaunchSettings& settings)
+int DmflagsValue(const Profile& settings)
 {
     int flags = 0;
     for (const FlagBox& f : flagBoxes) {
@@ -67,7 +69,7 @@ void ConfigScript::WriteLine(const QString& line)
     m_lines.append(line);
 }
 
-QStringList ServerConfigLines(const LaunchSettings& s)
+QStringList ServerConfigLines(const Profile& s)
 {
     ConfigScript script;
     script.WriteSetLine(QStringLiteral("fraglimit"), s.fragLimit);
@@ -85,8 +87,13 @@ QStringList ServerConfigLines(const LaunchSettings& s)
         script.WriteSetLine(QStringLiteral("empathyfactor"), EmpathyFactorText(EmpathyFactorFor(s.empathy)));
     if (isChecked(s.remoteConsole))
         script.WriteLine(QStringLiteral("rcon_password \"") + s.rconPassword + u'"');
-    if (s.firstLevel)
-        script.WriteLine(QStringLiteral("map ") + *s.firstLevel);
+    if (!s.playList.isEmpty())
+        script.WriteLine(QStringLiteral("map ") + s.playList.first());
     script.WriteSetLine(QStringLiteral("usevweap"), onOff(s.useVWeap));
     return script.lines();
+}
+
+void WriteServerConfig(const Installation& inst, const Profile& profile)
+{
+    textfile::writeUtf8Lines(inst.file(q2::ConfigScript), ServerConfigLines(profile));
 }

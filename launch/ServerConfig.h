@@ -1,13 +1,14 @@
 #pragma once
-#include "launch/LaunchSettings.h"
-
 #include <QString>
 #include <QStringList>
+
+class Installation;
+struct Profile;
 
 // The server configuration script that the game runs at start (Velstrom.cfg) and the rules behind it.
 
 // The game's dmflags: the sum of the bits the deathmatch boxes and the teamplay choice stand for.
-int DmflagsValue(const LaunchSettings& settings);
+int DmflagsValue(const Profile& settings);
 
 // The handicap factor as the game's number parser reads it: shortest general form with a "." whatever the
 // user's locale ("4", "3.5"); the game would read "3,5" as 3.
@@ -29,5 +30,9 @@ private:
     QStringList m_lines;
 };
 
-// The lines of Velstrom.cfg for these settings, in the order the game must run them.
-QStringList ServerConfigLines(const LaunchSettings& settings);
+// The lines of Velstrom.cfg for these settings, in the order the game must run them; the map line names the
+// first level of the play list.
+QStringList ServerConfigLines(const Profile& settings);
+
+// Velstrom.cfg in the program directory, which is the game directory the game reads it from.
+void WriteServerConfig(const Installation& inst, const Profile& profile);

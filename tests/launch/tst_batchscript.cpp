@@ -1,7 +1,9 @@
-// velstrom.sh: its text, and /bin/sh running it to start the same game with the same words as the launcher.
+// velstrom.sh: its text, the engine it names, and /bin/sh running it to start the same game with the same words as
+// the launcher.
 #include "StandInGame.h"
 #include "launch/BatchScript.h"
 #include "launch/GameCommandLine.h"
+#include "profiles/Profile.h"
 #include "support/Shell.h"
 
 #include <QDir>
@@ -69,44 +71,53 @@ void TestBatchScript::quoting()
 
 void TestBatchScript::scriptText()
 {
-    LaunchSettings s;
-    s.servType = 1;
-    s.port = QStringLiteral("27910");
-    s.configFile = QStringLiteral("[None]");
-    s.quake2Dir = QStringLiteral("/games/quake 2");
-    const QByteArray script = BatchScript(s.quake2Dir, GameCommandLine(s, NoCdDrive), QStringLiteral("./quake2"));
+    Profile p;
+    p.servType = 1;
+    p.port = QStringLiteral("27910");
+    p.configFile = QStringLiteral("[None]");
+    const QString quake2Dir = QStringLiteral("/games/quake 2");
+    const QByteArray script = BatchScript(quake2Dir, QStringLiteral("./q2ded"), GameArguments(p, quake2Dir, NoCdDrive));
     QCOMPARE(script, QByteArray("#!/bin/sh\n"
                                 "cd '/games/quake 2' || exit 1\n"
-                                "exec './quake2' '+set' 'dedicated' '1' '+deathmatch' '1' '+set' 'port' '27910' "
-                                "'+set' 'game' 'Velstrom' '+set' 'basedir' '/games/quake 2' "
+                                "exec './q2ded' '+set' 'dedicated' '1' '+deathmatch' '1' '+set' 'port' '27910' "
+                                "'+set' 'net_port' '27910' '+set' 'game' 'Velstrom' '+set' 'basedir' '/games/quake 2' "
                                 "'+exec' 'Velstrom.cfg'\n"));
 }
 
 void TestBatchScript::gameProgram_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("quake2.exe") << QStringList{"quake2.exe"} << "./quake2.exe";
-    QTest::newRow("native build") << QStringList{"quake2"} << "./quake2";
-    QTest::newRow("both: quake2.exe first") << QStringList{"quake2", "quake2.exe"} << "./quake2.exe";
-    QTest::newRow("none yet") << QStringList{} << "./quake2";
+    QTest::addColumn<QStringList>("files"); // in the Quake 2 directory; "bin/..." on the PATH
+    QTest::addColumn<int>("serverType");
+    QTest::addColumn<QString>("expected"); // "{root}" the tree
+    QTest::newRow("quake2.exe") << QStringList{"quake2.exe"} << 0 << "./quake2.exe";
+    QTest::newRow("native build") << QStringList{"quake2"} << 0 << "./quake2";
+    QTest::newRow("both: the native build first") << QStringList{"quake2", "quake2.exe"} << 0 << "./quake2";
+    QTest::newRow("dedicated server") << QStringList{"quake2", "q2ded"} << 1 << "./q2ded";
+    QTest::newRow("from the PATH, by its full path") << QStringList{"bin/q2proded"} << 1 << "{root}/bin/q2proded";
+    QTest::newRow("none yet") << QStringList{} << 1 << "./quake2";
 }
 
 void TestBatchScript::gameProgram()
 {
     QFETCH(QStringList, files);
+    QFETCH(int, serverType);
     QFETCH(QString, expected);
-    QTemporaryDir dir;
-    for (const QString& name : files)
-        installStandInGame(dir.path(), name);
-    QCOMPARE(batchGameProgram(dir.path()), expected);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath("q2/bin"));
+    QVERIFY(QDir(root.path()).mkpath("bin"));
+    for (const QString& name : files) {
+        const QString path = root.path() + (name.startsWith("bin/") ? "/" : "/q2/") + name;
+        installStandInGame(path.left(path.lastIndexOf('/')), path.mid(path.lastIndexOf('/') + 1));
+    }
+    const GameEngine engine = findGameEngine(root.path() + "/q2", serverType, QFile::encodeName(root.path() + "/bin"));
+    QCOMPARE(batchGameProgram(engine), QString(expected).replace("{root}", root.path()));
 }
 
 void TestBatchScript::startsWhatTheLauncherStarts_data()
 {
     QTest::addColumn<QString>("dirName");
     QTest::addColumn<QString>("configFile");
-    QTest::addColumn<QString>("game");
+    QTest::addColumn<QString>("game"); // "bin/..." on the PATH
 
     QTest::newRow("plain") << "quake2"
                            << "server.cfg"
@@ -117,16 +128,22 @@ void TestBatchScript::startsWhatTheLauncherStarts_data()
     QTest::newRow("quotes and substitutions in the directory")
         << "it's $(touch pwned1) `touch pwned2`; touch pwned3 & $HOME"
         << "server.cfg"
-        << "quake2";
+        << "q2ded";
+    QTest::newRow("a double quote in the directory") << "my \"q2\""
+                                                     << "server.cfg"
+                                                     << "q2proded";
     QTest::newRow("shell characters in the script name") << "q2"
                                                          << "x;touch${IFS}pwned4;'$(touch pwned5)'`touch pwned6`&&.cfg"
                                                          << "quake2";
     QTest::newRow("a script name that is a pattern") << "q2"
                                                      << "*"
                                                      << "quake2";
-    QTest::newRow("a script name with a blank is two words for both") << "q2"
-                                                                      << "$(touch pwned7).cfg"
-                                                                      << "quake2";
+    QTest::newRow("a script name with a blank is one word for both") << "q2"
+                                                                     << "$(touch pwned7) my.cfg"
+                                                                     << "quake2";
+    QTest::newRow("an engine from the PATH") << "q2 \"dir\""
+                                             << "server.cfg"
+                                             << "bin/q2ded";
 }
 
 void TestBatchScript::startsWhatTheLauncherStarts()
@@ -137,29 +154,35 @@ void TestBatchScript::startsWhatTheLauncherStarts()
 
     QTemporaryDir root;
     const QString quake2Dir = root.path() + u'/' + dirName;
+    const QString binDir = root.path() + QStringLiteral("/bin");
     QVERIFY(QDir().mkpath(quake2Dir + QStringLiteral("/Velstrom")));
-    installStandInGame(quake2Dir, game);
+    QVERIFY(QDir().mkpath(binDir));
+    const bool onPath = game.startsWith("bin/");
+    installStandInGame(onPath ? binDir : quake2Dir, onPath ? game.mid(4) : game);
 
-    LaunchSettings s;
-    s.servType = 1;
-    s.logFile = Qt::Checked;
-    s.configFile = configFile;
-    s.quake2Dir = quake2Dir;
-    const QString commandLine = GameCommandLine(s, FindCdDrive());
+    Profile p;
+    p.servType = 1;
+    p.logFile = Qt::Checked;
+    p.port = QStringLiteral("27911");
+    p.configFile = configFile;
+    const GameEngine engine = findGameEngine(quake2Dir, p.servType, QFile::encodeName(binDir));
+    QVERIFY(engine.found());
+    QCOMPARE(engine.fromSearchPath, onPath);
+    const GameCommand command = LaunchCommand(p, engine, quake2Dir, FindCdDrive());
+    const QString logDir = onPath ? binDir : quake2Dir;
 
-    // What Go! does: start the command line from the Quake 2 directory.
+    // What Go! does: start the engine in the Quake 2 directory, ours staying where it is.
     const QString cwd = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(quake2Dir));
-    const int code = startCommandLine(commandLine);
-    QDir::setCurrent(cwd);
-    QVERIFY2(code > 31, qPrintable(QString::number(code)));
-    QTRY_COMPARE(launchEntriesIn(quake2Dir).size(), 1);
+    const StartedProgram started = startProgram(command.program, command.arguments, quake2Dir);
+    QVERIFY2(started.started(), qPrintable(QString::number(started.code)));
+    QCOMPARE(QDir::currentPath(), cwd);
+    QTRY_COMPARE(launchEntriesIn(logDir).size(), 1);
 
     // The script, run from somewhere else.
     const QString scriptPath = quake2Dir + QStringLiteral("/Velstrom/velstrom.sh");
     QFile script(scriptPath);
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(BatchScript(quake2Dir, commandLine, batchGameProgram(quake2Dir)));
+    script.write(BatchScript(quake2Dir, batchGameProgram(engine), command.arguments));
     script.close();
     QProcess sh;
     sh.setWorkingDirectory(root.path());
@@ -168,15 +191,13 @@ void TestBatchScript::startsWhatTheLauncherStarts()
     QCOMPARE(sh.exitCode(), 0);
     QCOMPARE(sh.readAllStandardError(), QByteArray());
 
-    const QStringList entries = launchEntriesIn(quake2Dir);
+    const QStringList entries = launchEntriesIn(logDir);
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries[1], entries[0]);
-    // Each word of the command line arrived as one argument, the directory and the script name untouched.
-    const QStringList words = splitCommandLine(commandLine);
-    QCOMPARE(entries[1], launchEntry(quake2Dir, words.mid(1)));
-    QVERIFY(words.contains(quake2Dir));
-    if (configFile != QStringLiteral("[None]") && !configFile.contains(u' '))
-        QVERIFY(words.contains(configFile));
+    // Each word arrived as one argument, the directory and the script name untouched.
+    QCOMPARE(entries[1], launchEntry(quake2Dir, command.arguments));
+    QVERIFY(command.arguments.contains(quake2Dir));
+    QCOMPARE(command.arguments.contains(configFile), configFile != QStringLiteral("[None]"));
     QCOMPARE(pwnedFiles(root.path()), QStringList());
     QCOMPARE(pwnedFiles(cwd), QStringList());
 }

@@ -1,5 +1,6 @@
-// The game's command line, piece by piece, and the CD-ROM drive it may name.
+// The game's words, piece by piece, and the CD-ROM drive they may name.
 #include "launch/GameCommandLine.h"
+#include "profiles/Profile.h"
 
 #include <QSet>
 #include <QTest>
@@ -15,6 +16,18 @@ private Q_SLOTS:
     void noDriveLettersHere();
 };
 
+namespace {
+
+// The words of `line` split at single blanks, "{dir}" standing for the Quake 2 directory as one word.
+QStringList words(const QString& line, const QString& quake2Dir)
+{
+    QStringList list = line.split(u' ');
+    list.replaceInStrings(QStringLiteral("{dir}"), quake2Dir);
+    return list;
+}
+
+} // namespace
+
 void TestGameCommandLine::pieces_data()
 {
     QTest::addColumn<int>("servType");
@@ -27,40 +40,43 @@ void TestGameCommandLine::pieces_data()
 
     const QString none = QStringLiteral("[None]");
     const QString dir = QStringLiteral("/games/quake2");
-    const QString tail = QStringLiteral(" +set game \"Velstrom\" +set basedir \"/games/quake2\"");
+    const QString port = QStringLiteral(" +set port 27910 +set net_port 27910");
+    const QString tail = QStringLiteral(" +set game Velstrom +set basedir {dir}");
 
     QTest::newRow("listen, nothing extra") << 0 << int(Qt::Unchecked) << "27910" << none << dir << "none"
-                                           << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec Velstrom.cfg";
+                                           << "+deathmatch 1" + port + tail + " +exec Velstrom.cfg";
     QTest::newRow("dedicated, logged, extra script, CD drive")
         << 1 << int(Qt::Checked) << "27910"
         << "server.cfg" << dir << "D"
-        << "quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 +set port 27910" + tail +
+        << "+set dedicated 1 +set logfile 1 +deathmatch 1" + port + tail +
                " +exec server.cfg +exec Velstrom.cfg +set cddir D:\\install\\data";
-    QTest::newRow("no server type selected")
-        << -1 << int(Qt::Unchecked) << "27910" << none << dir << "none"
-        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("no server type selected") << -1 << int(Qt::Unchecked) << "27910" << none << dir << "none"
+                                             << "+deathmatch 1" + port + tail + " +exec Velstrom.cfg";
     QTest::newRow("greyed log file") << 1 << int(Qt::PartiallyChecked) << "27910" << none << dir << "none"
-                                     << "quake2.exe +set dedicated 1 +deathmatch 1 +set port 27910" + tail +
-                                            " +exec Velstrom.cfg";
+                                     << "+set dedicated 1 +deathmatch 1" + port + tail + " +exec Velstrom.cfg";
     // "+set" takes the next two words whatever they are, so a missing port must not leave "+set port" behind.
     QTest::newRow("empty port is left to the game") << 0 << int(Qt::Unchecked) << "" << none << dir << "none"
-                                                    << "quake2.exe +deathmatch 1" + tail + " +exec Velstrom.cfg";
-    QTest::newRow("blank port is no port either")
-        << 1 << int(Qt::Unchecked) << " \t " << none << dir << "none"
-        << "quake2.exe +set dedicated 1 +deathmatch 1" + tail + " +exec Velstrom.cfg";
+                                                    << "+deathmatch 1" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("blank port is no port either") << 1 << int(Qt::Unchecked) << " \t " << none << dir << "none"
+                                                  << "+set dedicated 1 +deathmatch 1" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("another port reaches both names")
+        << 1 << int(Qt::Unchecked) << "27960" << none << dir << "none"
+        << "+set dedicated 1 +deathmatch 1 +set port 27960 +set net_port 27960" + tail + " +exec Velstrom.cfg";
     QTest::newRow("[None] in another case is a name")
         << 0 << int(Qt::Unchecked) << "27910"
         << "[none]" << dir << "none"
-        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec [none] +exec Velstrom.cfg";
-    QTest::newRow("empty config text still execs")
-        << 0 << int(Qt::Unchecked) << "27910"
-        << "" << dir << "none"
-        << "quake2.exe +deathmatch 1 +set port 27910" + tail + " +exec  +exec Velstrom.cfg";
-    QTest::newRow("blanks in the Quake 2 directory are quoted")
+        << "+deathmatch 1" + port + tail + " +exec [none] +exec Velstrom.cfg";
+    QTest::newRow("empty config text still execs") << 0 << int(Qt::Unchecked) << "27910"
+                                                   << "" << dir << "none"
+                                                   << "+deathmatch 1" + port + tail + " +exec +exec Velstrom.cfg";
+    QTest::newRow("blanks in the Quake 2 directory stay one word")
         << 0 << int(Qt::Unchecked) << "27911" << none << "/home/me/My Games/Quake 2"
         << "none"
-        << "quake2.exe +deathmatch 1 +set port 27911 +set game \"Velstrom\" +set basedir \"/home/me/My Games/Quake 2\" "
-           "+exec Velstrom.cfg";
+        << "+deathmatch 1 +set port 27911 +set net_port 27911" + tail + " +exec Velstrom.cfg";
+    QTest::newRow("a double quote in the Quake 2 directory stays")
+        << 0 << int(Qt::Unchecked) << "27910" << none << "/home/me/\"q2\" dir"
+        << "none"
+        << "+deathmatch 1" + port + tail + " +exec Velstrom.cfg";
 }
 
 void TestGameCommandLine::pieces()
@@ -73,16 +89,15 @@ void TestGameCommandLine::pieces()
     QFETCH(QString, cdDrive);
     QFETCH(QString, expected);
 
-    LaunchSettings s;
-    s.servType = servType;
-    s.logFile = Qt::CheckState(logFile);
-    s.port = port;
-    s.configFile = configFile;
-    s.quake2Dir = quake2Dir;
+    Profile p;
+    p.servType = servType;
+    p.logFile = Qt::CheckState(logFile);
+    p.port = port;
+    p.configFile = configFile;
     // Nothing of the configuration script reaches the command line.
-    s.host = QStringLiteral("ignored");
-    s.firstLevel = QStringLiteral("q2dm1");
-    QCOMPARE(GameCommandLine(s, cdDrive), expected);
+    p.host = QStringLiteral("ignored");
+    p.playList = QStringList{QStringLiteral("q2dm1")};
+    QCOMPARE(GameArguments(p, quake2Dir, cdDrive), words(expected, quake2Dir));
 }
 
 void TestGameCommandLine::cdDrive_data()
@@ -117,9 +132,7 @@ void TestGameCommandLine::cdDrive()
 void TestGameCommandLine::noDriveLettersHere()
 {
     QCOMPARE(FindCdDrive(), NoCdDrive);
-    LaunchSettings s;
-    s.quake2Dir = QStringLiteral("/q2");
-    QVERIFY(!GameCommandLine(s, FindCdDrive()).contains(QStringLiteral("cddir")));
+    QVERIFY(!GameArguments(Profile(), QStringLiteral("/q2"), FindCdDrive()).contains(QStringLiteral("cddir")));
 }
 
 QTEST_GUILESS_MAIN(TestGameCommandLine)

@@ -3,7 +3,9 @@
 #include "FakeQuake2.h"
 #include "StandInGame.h"
 #include "app/MainForm.h"
+#include "launch/BatchScript.h"
 #include "launch/LaunchController.h"
+#include "levels/LevelsController.h"
 #include "levels/ModalDialog.h"
 #include "support/MessageBoxes.h"
 #include "support/RadioGroup.h"
@@ -14,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QProcess>
@@ -190,6 +193,8 @@ private Q_SLOTS:
     void readOnlyProgramDirectory();
     void batchScriptStartsWhatGoStarts();
     void batchScriptThatCannotBeWritten();
+    void theEngineForTheServerType_data();
+    void theEngineForTheServerType();
 };
 
 void TestLaunchWindow::configScriptIsExact_data()
@@ -202,7 +207,9 @@ void TestLaunchWindow::configScriptIsExact_data()
     const QByteArray server = "set maxclients \"8\"\r\nset timeout \"120\"\r\nset hostname \"Velstrom Server\"\r\n"
                               "set password \"\"\r\n";
     const QByteArray plainTail = "set cheats \"0\"\r\nset kickback \"1000\"\r\nset usevweap \"0\"\r\n";
-    const auto dmflags = [](int value) { return "set dmflags \"" + QByteArray::number(value) + "\"\r\n"; };
+    const auto dmflags = [](int value) -> QByteArray {
+        return "set dmflags \"" + QByteArray::number(value) + "\"\r\n";
+    };
 
     QTest::newRow("plain server, empty play list")
         << Setup([](Ui::Tmainform&) {}) << QStringList() << head + dmflags(2315) + server + plainTail;
@@ -292,11 +299,11 @@ void TestLaunchWindow::configScriptIsExact()
     q2.writeProgramFile(QStringLiteral("untitled_maps.txt"), crlfLines(playList));
     q2.writeProgramFile(QStringLiteral("Velstrom.cfg"), "an older and much longer script\r\n" + expected + expected);
     auto window = startMainWindow();
-    QCOMPARE(window->playList(), playList);
+    QCOMPARE(window->levels().playList(), playList);
     plainServer(window->ui());
     setup(window->ui());
 
-    window->WriteServerConfig();
+    window->launcher().WriteServerConfig();
     QCOMPARE(q2.readProgramFile(QStringLiteral("Velstrom.cfg")), expected);
 }
 
@@ -321,12 +328,12 @@ void TestLaunchWindow::levelFiles()
     q2.writeProgramFile(profile + QStringLiteral("_maps.txt"), crlfLines(playList));
     q2.writeProgramFile(QStringLiteral("QLevels.TXT"), "old1\r\nold2\r\nold3\r\nold4\r\n");
     auto window = startMainWindow();
-    QCOMPARE(window->state().CurrentUser, profile);
-    QCOMPARE(window->playList(), playList);
+    QCOMPARE(window->profile().currentUser, profile);
+    QCOMPARE(window->levels().playList(), playList);
     // The editor is empty, so writing the message removes the file that came after the window opened.
     q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "a message from elsewhere\r\n");
 
-    window->WriteLevelFiles();
+    window->writeLevelFiles();
     QCOMPARE(q2.readProgramFile(QStringLiteral("QLevels.TXT")), crlfLines(playList));
     QCOMPARE(q2.readProgramFile(profile + QStringLiteral("_maps.txt")), crlfLines(playList));
     QVERIFY(!QFileInfo::exists(q2.file(QStringLiteral("SERVRMSG.TXT"))));
@@ -389,9 +396,10 @@ void TestLaunchWindow::goAndGoExitWhenTheGameCannotStart()
 
     (goExit ? window->ui().btnGoClose : window->ui().bbtnGo)->click();
 
+    // No engine anywhere: the message names the Windows game and the words as the game would get them.
     const QString commandLine = QStringLiteral("quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 "
-                                               "+set game \"Velstrom\" +set basedir \"") +
-                                q2.quake2Dir() + QStringLiteral("\" +exec server.cfg +exec Velstrom.cfg");
+                                               "+set game Velstrom +set basedir ") +
+                                q2.quake2Dir() + QStringLiteral(" +exec server.cfg +exec Velstrom.cfg");
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown().first().text,
              QStringLiteral("The file (") + commandLine + QStringLiteral(") was not found."));
@@ -410,13 +418,18 @@ void TestLaunchWindow::goExitStartsAndCloses()
     auto window = startMainWindow();
     window->show();
     dedicatedLoggedServer(window->ui());
+    // q2pro listens on net_port alone, so a port goes to the game under both names.
+    window->ui().edPort->setText(QStringLiteral("27960"));
     window->state().SoundsEnabled = true;
     q2.sounds().clear();
 
     window->ui().btnGoClose->click();
 
-    QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()),
-                 QStringList{launchEntry(q2.quake2Dir(), dedicatedLoggedArgs(q2.quake2Dir()))});
+    QStringList args = dedicatedLoggedArgs(q2.quake2Dir());
+    const qsizetype afterDeathmatch = args.indexOf("+deathmatch") + 2;
+    args = args.mid(0, afterDeathmatch) + QStringList{"+set", "port", "27960", "+set", "net_port", "27960"} +
+           args.mid(afterDeathmatch);
+    QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()), QStringList{launchEntry(q2.quake2Dir(), args)});
     QCOMPARE(q2.readProgramFile(QStringLiteral("Velstrom.cfg")), dedicatedLoggedScript("q2dm1"));
     QVERIFY(!window->isVisible());
     // Closing saved the profile.
@@ -457,9 +470,9 @@ void TestLaunchWindow::abortStartupChangesNothing()
         QCOMPARE(abort.asked, 1);
     }
 
-    QCOMPARE(window->state().VerifyResult, QStringLiteral("Abort"));
+    QVERIFY(window->levels().verifyResult() == VerifyResult::Abort);
     QCOMPARE(snapshot(q2.programDir()), before);
-    QCOMPARE(window->playList(), (QStringList{"q2dm1", "gone1", "q2dm2", "gone2"}));
+    QCOMPARE(window->levels().playList(), (QStringList{"q2dm1", "gone1", "q2dm2", "gone2"}));
     QVERIFY(window->isVisible());
     QCOMPARE(msgbox::shown().size(), 0);
     QCOMPARE(QDir::currentPath(), withoutSlash(q2.programDir()));
@@ -489,7 +502,7 @@ void TestLaunchWindow::automaticRemoval()
         QCOMPARE(abort.asked, 0);
     }
 
-    QCOMPARE(window->playList(), (QStringList{"q2dm1", "base1", "q2dm2"}));
+    QCOMPARE(window->levels().playList(), (QStringList{"q2dm1", "base1", "q2dm2"}));
     QCOMPARE(q2.readProgramFile(QStringLiteral("QLevels.TXT")), QByteArray("q2dm1\r\nbase1\r\nq2dm2\r\n"));
     QCOMPARE(q2.readProgramFile(QStringLiteral("untitled_maps.txt")), QByteArray("q2dm1\r\nbase1\r\nq2dm2\r\n"));
     QCOMPARE(q2.readProgramFile(QStringLiteral("Velstrom.cfg")), dedicatedLoggedScript("q2dm1"));
@@ -584,6 +597,65 @@ void TestLaunchWindow::batchScriptThatCannotBeWritten()
     QCOMPARE(msgbox::shown().first().icon, msgbox::Icon::Error);
     QCOMPARE(msgbox::shown().first().text, QStringLiteral("File access denied"));
     QVERIFY(QFileInfo(q2.file(QStringLiteral("velstrom.sh"))).isDir());
+}
+
+void TestLaunchWindow::theEngineForTheServerType_data()
+{
+    QTest::addColumn<QStringList>("games"); // in the Quake 2 directory; "bin/..." on a PATH of the test's own
+    QTest::addColumn<int>("serverType");
+    QTest::addColumn<QString>("started");
+    QTest::newRow("q2proded alone, dedicated") << QStringList{"q2proded"} << 1 << "q2proded";
+    QTest::newRow("q2ded on the PATH only, dedicated") << QStringList{"bin/q2ded"} << 1 << "bin/q2ded";
+    QTest::newRow("the Quake 2 directory before the PATH") << QStringList{"bin/q2ded", "q2pro"} << 1 << "q2pro";
+    QTest::newRow("listen: quake2, never q2ded") << QStringList{"q2ded", "bin/quake2"} << 0 << "bin/quake2";
+}
+
+void TestLaunchWindow::theEngineForTheServerType()
+{
+    QFETCH(QStringList, games);
+    QFETCH(int, serverType);
+    QFETCH(QString, started);
+    FakeQuake2 q2;
+    const QString binDir = QFileInfo(q2.quake2Dir()).absolutePath() + QStringLiteral("/bin");
+    QVERIFY(QDir().mkpath(binDir));
+    for (const QString& game : games)
+        installStandInGame(game.startsWith("bin/") ? binDir : q2.quake2Dir(), game.section('/', -1));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(binDir) + ':' + path);
+    q2.addLevel(QStringLiteral("q2dm1.bsp"));
+    q2.writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
+    auto window = startMainWindow();
+    dedicatedLoggedServer(window->ui());
+    window->ui().rsServType->setItemIndex(serverType);
+    const bool onPath = started.startsWith("bin/");
+    const QString engineDir = onPath ? binDir : q2.quake2Dir();
+    const QString engine = started.section('/', -1);
+
+    // The page says which one will start.
+    auto* label = window->findChild<QLabel*>(QStringLiteral("lblEngine"));
+    QVERIFY(label != nullptr);
+    // Until the window follows the server type itself, a controller of the test's own shows it on the window's label.
+    QPushButton unused;
+    LaunchPage page;
+    page.window = window.get();
+    page.bbtnGo = page.btnGoClose = page.bbtnCreateVELBatFile = &unused;
+    page.lblEngine = label;
+    LaunchController launch(page, *window, *window);
+    launch.updateEngineLabel(serverType);
+    QCOMPARE(label->toolTip(), "Starts: " + engine + " (in " + engineDir + ")");
+
+    window->ui().bbtnGo->click();
+    window->ui().bbtnCreateVELBatFile->click();
+    qputenv("PATH", path);
+
+    QStringList args = dedicatedLoggedArgs(q2.quake2Dir());
+    if (serverType == 0)
+        args.erase(args.begin(), args.begin() + 3);
+    QTRY_COMPARE(launchEntriesIn(engineDir), QStringList{launchEntry(q2.quake2Dir(), args)});
+    // The script names the same file: by its full path when it came from the PATH.
+    const QString program = onPath ? engineDir + '/' + engine : "./" + engine;
+    QVERIFY(q2.readProgramFile(QStringLiteral("velstrom.sh")).contains("\nexec " + shellQuote(program).toUtf8() + ' '));
+    QCOMPARE(msgbox::shown().size(), 1); // the script's notice, nothing else
 }
 
 QTEST_MAIN(TestLaunchWindow)

@@ -1,6 +1,7 @@
-// The configuration script's rules straight from a settings snapshot: the dmflags bits and the number format.
+// The configuration script's rules straight from a profile: the dmflags bits and the number format.
 // The script's lines, byte for byte, are tested through the window in tst_launchwindow.
 #include "launch/ServerConfig.h"
+#include "profiles/Profile.h"
 
 #include <QLocale>
 #include <QTest>
@@ -10,17 +11,16 @@ namespace {
 // One character per deathmatch box, in the order of the bit table: '0' unchecked, '1' checked, 'g' greyed.
 // Health, Powerups, Weapons Stay, Falling, Instant Powerups, Same Map, Friendly Fire, Spawn Farthest,
 // Force Respawn, Armor, Exit, Infinite Ammo, Quad Drop, Fixed FOV.
-LaunchSettings withBoxes(const QByteArray& boxes, int teamplay)
+Profile withBoxes(const QByteArray& boxes, int teamplay)
 {
-    static constexpr Qt::CheckState LaunchSettings::*order[] = {
-        &LaunchSettings::health,       &LaunchSettings::powerups,      &LaunchSettings::weaponStay,
-        &LaunchSettings::falling,      &LaunchSettings::instPower,     &LaunchSettings::sameMap,
-        &LaunchSettings::friendlyFire, &LaunchSettings::spawnFarthest, &LaunchSettings::forceRespawn,
-        &LaunchSettings::allowArmor,   &LaunchSettings::allowExit,     &LaunchSettings::infiniteAmmo,
-        &LaunchSettings::quadDrop,     &LaunchSettings::fixedFov,
+    static constexpr Qt::CheckState Profile::*order[] = {
+        &Profile::health,       &Profile::powerups,   &Profile::weaponStay,   &Profile::falling,
+        &Profile::instPower,    &Profile::sameMap,    &Profile::friendlyFire, &Profile::spawnFarthest,
+        &Profile::forceRespawn, &Profile::allowArmor, &Profile::allowExit,    &Profile::infiniteAmmo,
+        &Profile::quadDrop,     &Profile::fixedFov,
     };
     Q_ASSERT(boxes.size() == 14);
-    LaunchSettings s;
+    Profile s;
     for (int i = 0; i < 14; ++i)
         s.*order[i] = boxes[i] == '1' ? Qt::Checked : boxes[i] == 'g' ? Qt::PartiallyChecked : Qt::Unchecked;
     s.teamplay = teamplay;
@@ -94,7 +94,7 @@ void TestServerConfig::empathyFactorIgnoresTheLocale()
     QFETCH(QString, locale);
     const QLocale previous;
     QLocale::setDefault(QLocale(locale));
-    LaunchSettings s;
+    Profile s;
     s.useEmpathy = Qt::Checked;
     s.empathy = 4;
     const QStringList lines = ServerConfigLines(s);

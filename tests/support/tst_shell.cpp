@@ -4,11 +4,14 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -72,15 +75,18 @@ void buildTree(const QString& root)
     const QDir r(root);
     for (const char* d : {"game", "my game", "both", "bin", "work", "work/sub"})
         QVERIFY(r.mkpath(d));
-    for (const char* f : {"game/game.sh", "game/quake2", "my game/run it.sh", "both/quake2.exe", "both/quake2",
-                          "bin/onpath.sh", "bin/both.sh", "work/local.sh", "work/both.sh", "work/quake2",
-                          "work/sub/rel.sh"})
+    for (const char* f :
+         {"game/game.sh", "game/quake2", "my game/run it.sh", "both/quake2.exe", "both/quake2", "bin/onpath.sh",
+          "bin/both.sh", "work/local.sh", "work/both.sh", "work/quake2", "work/sub/rel.sh"})
         putRecorder(r.filePath(f));
     put(r.filePath("game/readme.txt"), "#!/bin/sh\necho not executable\n", 0644);
     put(r.filePath("game/garbage"), "this is not a program\n", 0755);
 }
 
-QString expand(QString text, const QString& root) { return text.replace("{root}", root); }
+QString expand(QString text, const QString& root)
+{
+    return text.replace("{root}", root);
+}
 
 // A fresh tree of buildTree's, with the current directory in its "work" folder; the current directory and PATH
 // come back when it goes.
@@ -127,14 +133,25 @@ private Q_SLOTS:
     void startFailure();
     void runCommandLine_data();
     void runCommandLine();
-    void findGameExecutable_data();
-    void findGameExecutable();
+    void startProgram_data();
+    void startProgram();
+    void startProgramFailure_data();
+    void startProgramFailure();
+    void runProgramNamesTheEngine();
+    void gameProcess_data();
+    void gameProcess();
     void openDocument();
 };
 
-void TestShell::init() { msgbox::script(); }
+void TestShell::init()
+{
+    msgbox::script();
+}
 
-void TestShell::cleanup() { msgbox::unscript(); }
+void TestShell::cleanup()
+{
+    msgbox::unscript();
+}
 
 void TestShell::splitCommandLine_data()
 {
@@ -149,15 +166,17 @@ void TestShell::splitCommandLine_data()
         << "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" -nohome \"%1\""
         << QStringList{"C:\\Program Files\\Internet Explorer\\iexplore.exe", "-nohome", "%1"};
     QTest::newRow("quoted value") << "+set hostname \"My Server\"" << QStringList{"+set", "hostname", "My Server"};
-    QTest::newRow("no association then document") << "\"\" \"/opt/q2/Velstrom/readme.txt\""
-                                                  << QStringList{"", "/opt/q2/Velstrom/readme.txt"};
-    QTest::newRow("association with trailing blank") << "\"C:\\WINDOWS\\NOTEPAD.EXE \" \"readme.txt\""
-                                                     << QStringList{"C:\\WINDOWS\\NOTEPAD.EXE ", "readme.txt"};
+    QTest::newRow("no association then document")
+        << "\"\" \"/opt/q2/Velstrom/readme.txt\"" << QStringList{"", "/opt/q2/Velstrom/readme.txt"};
+    QTest::newRow("association with trailing blank")
+        << "\"C:\\WINDOWS\\NOTEPAD.EXE \" \"readme.txt\"" << QStringList{"C:\\WINDOWS\\NOTEPAD.EXE ", "readme.txt"};
     QTest::newRow("quotes inside a word") << "a\"b c\"d" << QStringList{"ab cd"};
-    QTest::newRow("backslashes are ordinary") << "C:\\dir\\ a\\\\b \\\"x\"" << QStringList{"C:\\dir\\", "a\\\\b", "\\x"};
+    QTest::newRow("backslashes are ordinary")
+        << "C:\\dir\\ a\\\\b \\\"x\"" << QStringList{"C:\\dir\\", "a\\\\b", "\\x"};
     QTest::newRow("unclosed quote runs to the end") << "prog \"a b  " << QStringList{"prog", "a b  "};
     QTest::newRow("four quotes make one empty word") << "\"\"\"\"" << QStringList{""};
-    QTest::newRow("UTF-8 text") << QStringLiteral("jeu \u00e9t\u00e9") << QStringList{"jeu", QStringLiteral("\u00e9t\u00e9")};
+    QTest::newRow("UTF-8 text") << QStringLiteral("jeu \u00e9t\u00e9")
+                                << QStringList{"jeu", QStringLiteral("\u00e9t\u00e9")};
 }
 
 void TestShell::splitCommandLine()
@@ -174,25 +193,33 @@ void TestShell::start_data()
     QTest::addColumn<QStringList>("expected"); // program name, then the arguments
 
     QTest::newRow("absolute path") << "{root}/game/game.sh +set dedicated 1 +exec Velstrom.CFG"
-                                   << "game" << QStringList{"game.sh", "+set", "dedicated", "1", "+exec", "Velstrom.CFG"};
+                                   << "game"
+                                   << QStringList{"game.sh", "+set", "dedicated", "1", "+exec", "Velstrom.CFG"};
     QTest::newRow("quoted path and arguments with blanks")
-        << "\"{root}/my game/run it.sh\" \"+set hostname\" \"My Server\"" << "my game"
-        << QStringList{"run it.sh", "+set hostname", "My Server"};
-    QTest::newRow("empty argument kept") << "{root}/game/game.sh \"\" x" << "game" << QStringList{"game.sh", "", "x"};
+        << "\"{root}/my game/run it.sh\" \"+set hostname\" \"My Server\""
+        << "my game" << QStringList{"run it.sh", "+set hostname", "My Server"};
+    QTest::newRow("empty argument kept") << "{root}/game/game.sh \"\" x"
+                                         << "game" << QStringList{"game.sh", "", "x"};
     QTest::newRow("trailing blanks of the program dropped") << "\"{root}/game/game.sh  \" readme.txt"
                                                             << "game" << QStringList{"game.sh", "readme.txt"};
-    QTest::newRow("bare name in the current directory") << "local.sh a" << "work" << QStringList{"local.sh", "a"};
-    QTest::newRow("bare name on the search path") << "onpath.sh b" << "bin" << QStringList{"onpath.sh", "b"};
-    QTest::newRow("current directory before the search path") << "both.sh" << "work" << QStringList{"both.sh"};
-    QTest::newRow("relative path") << "sub/rel.sh c" << "work/sub" << QStringList{"rel.sh", "c"};
-    QTest::newRow("path up from the current directory") << "../game/game.sh d" << "game"
-                                                        << QStringList{"game.sh", "d"};
+    QTest::newRow("bare name in the current directory") << "local.sh a"
+                                                        << "work" << QStringList{"local.sh", "a"};
+    QTest::newRow("bare name on the search path") << "onpath.sh b"
+                                                  << "bin" << QStringList{"onpath.sh", "b"};
+    QTest::newRow("current directory before the search path") << "both.sh"
+                                                              << "work" << QStringList{"both.sh"};
+    QTest::newRow("relative path") << "sub/rel.sh c"
+                                   << "work/sub" << QStringList{"rel.sh", "c"};
+    QTest::newRow("path up from the current directory") << "../game/game.sh d"
+                                                        << "game" << QStringList{"game.sh", "d"};
     QTest::newRow("quake2.exe falls back to quake2") << "{root}/game/quake2.exe +set game Velstrom"
                                                      << "game" << QStringList{"quake2", "+set", "game", "Velstrom"};
-    QTest::newRow("relative quake2.exe falls back") << "../game/quake2.exe +map q2dm1" << "game"
-                                                    << QStringList{"quake2", "+map", "q2dm1"};
-    QTest::newRow("bare quake2.exe falls back") << "quake2.exe" << "work" << QStringList{"quake2"};
-    QTest::newRow("quake2.exe when it is there") << "{root}/both/quake2.exe" << "both" << QStringList{"quake2.exe"};
+    QTest::newRow("relative quake2.exe falls back") << "../game/quake2.exe +map q2dm1"
+                                                    << "game" << QStringList{"quake2", "+map", "q2dm1"};
+    QTest::newRow("bare quake2.exe falls back") << "quake2.exe"
+                                                << "work" << QStringList{"quake2"};
+    QTest::newRow("quake2.exe when it is there") << "{root}/both/quake2.exe"
+                                                 << "both" << QStringList{"quake2.exe"};
     QTest::newRow("UTF-8 argument") << QStringLiteral("{root}/game/game.sh caf\u00e9") << "game"
                                     << QStringList{"game.sh", QStringLiteral("caf\u00e9")};
 }
@@ -256,7 +283,8 @@ void TestShell::runCommandLine_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("started");
-    QTest::newRow("started") << "{root}/game/game.sh +set dedicated 1" << "" << true;
+    QTest::newRow("started") << "{root}/game/game.sh +set dedicated 1"
+                             << "" << true;
     QTest::newRow("file not found") << "\"\" \"{root}/readme.txt\""
                                     << "The file (\"\" \"{root}/readme.txt\") was not found." << false;
     QTest::newRow("path not found") << "{root}/nowhere/quake2.exe +set game Velstrom"
@@ -289,32 +317,145 @@ void TestShell::runCommandLine()
     QCOMPARE(shown[0].buttons, QList<msgbox::Button>{msgbox::Button::Ok});
 }
 
-void TestShell::findGameExecutable_data()
+void TestShell::startProgram_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("found");
-    QTest::newRow("quake2.exe") << QStringList{"quake2.exe"} << "quake2.exe";
-    QTest::newRow("quake2") << QStringList{"quake2"} << "quake2";
-    QTest::newRow("both: quake2.exe first") << QStringList{"quake2", "quake2.exe"} << "quake2.exe";
-    QTest::newRow("neither") << QStringList{"quake3", "quake2.sh"} << "";
-    QTest::newRow("a directory named quake2 is no program") << QStringList{"quake2/"} << "";
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("workingDir");
+    QTest::addColumn<QString>("logDir");
+
+    QTest::newRow("words as they are") << "{root}/game/game.sh"
+                                       << QStringList{"+set", "basedir", "/a \"quoted\" dir", "", "it's $HOME"}
+                                       << "{root}/my game"
+                                       << "game";
+    QTest::newRow("no arguments, our directory") << "{root}/my game/run it.sh" << QStringList{} << ""
+                                                 << "my game";
+    QTest::newRow("relative to our directory, not to its own") << "local.sh" << QStringList{"a"} << "{root}/game"
+                                                               << "work";
+    QTest::newRow("no splitting of a blank")
+        << "{root}/game/quake2" << QStringList{"+exec my server.cfg"} << "{root}/both"
+        << "game";
 }
 
-void TestShell::findGameExecutable()
+void TestShell::startProgram()
 {
-    QFETCH(QStringList, files);
-    QFETCH(QString, found);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, workingDir);
+    QFETCH(QString, logDir);
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
+
+    const StartedProgram started = ::startProgram(expand(program, root), arguments, expand(workingDir, root));
+
+    QCOMPARE(started.code, 33);
+    QVERIFY(!started.process); // unwatched
+    const QString log = root + '/' + logDir + "/launch.log";
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
+    const QStringList lines = logLines(log);
+    QCOMPARE(lines.value(0), QFileInfo(program).fileName());
+    QCOMPARE(lines.value(1), workingDir.isEmpty() ? root + "/work" : expand(workingDir, root));
+    QCOMPARE(lines.mid(2), arguments);
+    // Ours stays where it was.
+    QCOMPARE(QDir::currentPath(), root + "/work");
+}
+
+void TestShell::startProgramFailure_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("workingDir");
+    QTest::addColumn<int>("code");
+    QTest::newRow("no program") << ""
+                                << "" << 2;
+    QTest::newRow("missing file") << "{root}/game/nothing.sh"
+                                  << "" << 2;
+    QTest::newRow("no search on the PATH") << "onpath.sh"
+                                           << "" << 2;
+    QTest::newRow("missing directory") << "{root}/nowhere/game.sh"
+                                       << "" << 3;
+    QTest::newRow("not executable") << "{root}/game/readme.txt"
+                                    << "" << 11;
+    QTest::newRow("missing working directory") << "{root}/game/game.sh"
+                                               << "{root}/gone" << 2;
+}
+
+void TestShell::startProgramFailure()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, workingDir);
+    QFETCH(int, code);
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
+    const StartedProgram started = ::startProgram(expand(program, root), {"x"}, expand(workingDir, root), Watch::Yes);
+    QCOMPARE(started.code, code);
+    QVERIFY(!started.process);
+    QVERIFY(!QFile::exists(root + "/game/launch.log"));
+}
+
+void TestShell::runProgramNamesTheEngine()
+{
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
+    qputenv("PATH", QFile::encodeName(root + "/game"));
+    const StartedProgram started =
+        RunProgram(root + "/bin/quake2.exe", {"+set", "basedir", "/my \"q2\""}, root, "quake2.exe", Watch::Yes);
+    QVERIFY(!started.started());
+    QCOMPARE(msgbox::shown().size(), 1);
+    // The words as they are, no quotes added; neither the native build beside it nor the PATH is tried.
+    QCOMPARE(msgbox::shown()[0].text, "The file (quake2.exe +set basedir /my \"q2\") was not found.");
+    QCOMPARE(msgbox::shown()[0].caption, applicationTitle());
+}
+
+void TestShell::gameProcess_data()
+{
+    QTest::addColumn<QByteArray>("game");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("killed"); // SIGTERM was not enough
+    // A game to be stopped says when it is ready, so the signal does not arrive before its trap is set.
+    QTest::newRow("ends by itself") << QByteArray("exit 3") << false << 3 << false;
+    QTest::newRow("stopped") << QByteArray(": > ready; exec tail -f /dev/null") << true << 128 + SIGTERM << false;
+    QTest::newRow("ignores SIGTERM, killed")
+        << QByteArray("trap '' TERM; : > ready; exec tail -f /dev/null") << true << 128 + SIGKILL << true;
+}
+
+void TestShell::gameProcess()
+{
+    QFETCH(QByteArray, game);
+    QFETCH(bool, stop);
+    QFETCH(int, exitCode);
+    QFETCH(bool, killed);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const QString& f : files) {
-        if (f.endsWith(u'/'))
-            QVERIFY(QDir(dir.path()).mkdir(f.chopped(1)));
-        else
-            put(dir.filePath(f), "#!/bin/sh\n", 0755);
+    const QString path = dir.filePath("game");
+    put(path, "#!/bin/sh\n" + game + '\n', 0755);
+
+    StartedProgram started = ::startProgram(path, {}, dir.path(), Watch::Yes);
+    QVERIFY(started.started());
+    QVERIFY(started.process);
+    GameProcess& process = *started.process;
+    QVERIFY(process.pid() > 0);
+    QList<int> finished;
+    connect(&process, &GameProcess::finished, this, [&finished](int code) { finished.append(code); });
+    QElapsedTimer clock;
+    if (stop) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("ready")), 10000);
+        QVERIFY(process.isRunning());
+        QCOMPARE(::kill(process.pid(), 0), 0); // the pid is the game's own
+        clock.start();
+        process.stop();
     }
-    const QString expected = found.isEmpty() ? QString() : dir.filePath(found);
-    QCOMPARE(::findGameExecutable(dir.path()), expected);
-    QCOMPARE(::findGameExecutable(dir.path() + '/'), expected);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!process.isRunning(), 15000);
+    QCOMPARE(process.exitCode(), std::optional<int>(exitCode));
+    QCOMPARE(finished, QList<int>{exitCode});
+    // SIGKILL follows only after the grace period.
+    if (killed)
+        QVERIFY2(clock.elapsed() >= 4500, qPrintable(QString::number(clock.elapsed())));
+    process.stop(); // nothing left to stop
+    QCOMPARE(finished.size(), 1);
 }
 
 void TestShell::openDocument()

@@ -1,0 +1,91 @@
+#include "launch/EngineFinder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int DedicatedServer = 1;
+
+bool isStartable(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    return ::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0;
+}
+
+QStringList searchDirectories(const QByteArray& searchPath)
+{
+    QStringList dirs;
+    for (const QByteArray& entry : searchPath.split(':')) {
+        const QString dir = QFile::decodeName(entry);
+        if (QDir::isAbsolutePath(dir))
+            dirs.append(QDir::cleanPath(dir));
+    }
+    return dirs;
+}
+
+GameEngine firstIn(const QStringList& dirs, const QStringList& names, bool fromSearchPath)
+{
+    // A better name anywhere on the PATH beats a worse one earlier on it; within a name, the PATH's order holds.
+    for (const QString& name : names)
+        for (const QString& dir : dirs) {
+            const QString path = dir.endsWith(u'/') ? QString(dir + name) : QString(dir + u'/' + name);
+            if (isStartable(path))
+                return {name, path, fromSearchPath};
+        }
+    return {};
+}
+
+} // namespace
+
+QString GameEngine::directory() const
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QStringList engineNames(int serverType)
+{
+    if (serverType == DedicatedServer)
+        return {QStringLiteral("q2ded"), QStringLiteral("q2proded"), QStringLiteral("quake2"), QStringLiteral("q2pro"),
+                QStringLiteral("quake2.exe")};
+    return {QStringLiteral("quake2"), QStringLiteral("q2pro"), QStringLiteral("quake2.exe")};
+}
+
+GameEngine findGameEngine(const QString& quake2Dir, int serverType, const QByteArray& searchPath)
+{
+    const QStringList names = engineNames(serverType);
+    const GameEngine local = firstIn({QDir::cleanPath(quake2Dir)}, names, false);
+    return local.found() ? local : firstIn(searchDirectories(searchPath), names, true);
+}
+
+GameEngine findGameEngine(const QString& quake2Dir, int serverType)
+{
+    return findGameEngine(quake2Dir, serverType, qgetenv("PATH"));
+}
+
+bool anyGameEngine(const QString& quake2Dir, const QByteArray& searchPath)
+{
+    // The dedicated server's names include every listen server's.
+    return findGameEngine(quake2Dir, DedicatedServer, searchPath).found();
+}
+
+bool anyGameEngine(const QString& quake2Dir)
+{
+    return anyGameEngine(quake2Dir, qgetenv("PATH"));
+}
+
+QString engineDescription(const GameEngine& engine, const QString& home)
+{
+    if (!engine.found())
+        return QStringLiteral("No Quake 2 engine found");
+    QString dir = engine.directory();
+    const QString homeDir = QDir::cleanPath(home);
+    if (!home.isEmpty() && homeDir != QStringLiteral("/") && (dir == homeDir || dir.startsWith(homeDir + u'/')))
+        dir = u'~' + dir.mid(homeDir.size());
+    return QStringLiteral("Starts: ") + engine.name + QStringLiteral(" (in ") + dir + u')';
+}

@@ -1,0 +1,12 @@
+#include "launch/LevelFiles.h"
+
+#include "profiles/Profile.h"
+#include "support/Installation.h"
+#include "support/Quake2Paths.h"
+#include "support/TextFile.h"
+
+void WriteLevelFiles(const Installation& inst, const Profile& profile)
+{
+    textfile::writeUtf8Lines(inst.file(q2::LevelRotation), profile.playList);
+    textfile::writeUtf8Lines(inst.file(profile.currentUser + q2::ProfileLevelsSuffix), profile.playList);
+}
