@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTest>
 
@@ -621,6 +622,7 @@ void TestLaunchWindow::theEngineForTheServerType()
     for (const QString& game : games)
         installStandInGame(game.startsWith("bin/") ? binDir : q2.quake2Dir(), game.section('/', -1));
     const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([path] { qputenv("PATH", path); });
     qputenv("PATH", QFile::encodeName(binDir) + ':' + path);
     q2.addLevel(QStringLiteral("q2dm1.bsp"));
     q2.writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
@@ -634,19 +636,10 @@ void TestLaunchWindow::theEngineForTheServerType()
     // The page says which one will start.
     auto* label = window->findChild<QLabel*>(QStringLiteral("lblEngine"));
     QVERIFY(label != nullptr);
-    // Until the window follows the server type itself, a controller of the test's own shows it on the window's label.
-    QPushButton unused;
-    LaunchPage page;
-    page.window = window.get();
-    page.bbtnGo = page.btnGoClose = page.bbtnCreateVELBatFile = &unused;
-    page.lblEngine = label;
-    LaunchController launch(page, *window, *window);
-    launch.updateEngineLabel(serverType);
     QCOMPARE(label->toolTip(), "Starts: " + engine + " (in " + engineDir + ")");
 
     window->ui().bbtnGo->click();
     window->ui().bbtnCreateVELBatFile->click();
-    qputenv("PATH", path);
 
     QStringList args = dedicatedLoggedArgs(q2.quake2Dir());
     if (serverType == 0)
