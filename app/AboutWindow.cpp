@@ -1,6 +1,6 @@
-#include "support/AboutWindow.h"
+#include "app/AboutWindow.h"
 
-#include "app/Quake2Paths.h"
+#include "support/Quake2Paths.h"
 #include "support/Associations.h"
 #include "support/ErrorReport.h"
 #include "support/Installation.h"

@@ -1,19 +1,22 @@
 #include "app/MainForm.h"
 
-#include "app/Quake2Paths.h"
+#include "app/AboutWindow.h"
+#include "app/ServerWindow.h"
 #include "launch/LaunchController.h"
+#include "launch/LevelFiles.h"
 #include "levels/LevelsController.h"
 #include "motd/MotdController.h"
+#include "profiles/ProfileBinder.h"
 #include "profiles/SettingsController.h"
-#include "support/AboutWindow.h"
 #include "support/ErrorReport.h"
+#include "support/GameProcess.h"
 #include "support/Installation.h"
+#include "support/Quake2Paths.h"
+#include "support/RadioGroup.h"
 #include "support/Shell.h"
-#include "support/Sound.h"
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -25,39 +28,169 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     m_ui->setupUi(this);
     setupLook();
 
-    m_levels = std::make_unique<LevelsController>(*this);
-    m_settings = std::make_unique<SettingsController>(*this);
-    m_launch = std::make_unique<LaunchController>(*this);
-    m_motd = std::make_unique<MotdController>(*this);
+    // The binder goes first: its connections keep the profile current before any page's handler reads it.
+    m_binder = std::make_unique<ProfileBinder>(m_profile);
+    bindSettings();
 
-    connect(m_ui->BitBtn3, &QPushButton::clicked, this, guard([this] { BitBtn3Click(); }));
-    connect(m_ui->btnHelp, &QPushButton::clicked, this, guard([this] { btnHelpClick(); }));
-    connect(m_ui->BitBtn4, &QPushButton::clicked, this,
-            guard([this] { showAboutWindow(this, m_state.SoundsEnabled); }));
+    Ui::Tmainform& ui = *m_ui;
+    LevelsPage levelsPage;
+    levelsPage.window = this;
+    levelsPage.SrcList = ui.SrcList;
+    levelsPage.DstList = ui.DstList;
+    levelsPage.lblSrcMapDesc = ui.lblSrcMapDesc;
+    levelsPage.lblDstMapDesc = ui.lblDstMapDesc;
+    levelsPage.IncludeBtn = ui.IncludeBtn;
+    levelsPage.IncAllBtn = ui.IncAllBtn;
+    levelsPage.ExcludeBtn = ui.ExcludeBtn;
+    levelsPage.ExAllBtn = ui.ExAllBtn;
+    levelsPage.BitBtn1 = ui.BitBtn1;
+    levelsPage.bbtnMoveUp = ui.bbtnMoveUp;
+    levelsPage.bbtnMoveDown = ui.bbtnMoveDown;
+    levelsPage.bbtnMovetoTop = ui.bbtnMovetoTop;
+    levelsPage.bbtnMovetoBottom = ui.bbtnMovetoBottom;
+    levelsPage.bbtnRandomize = ui.bbtnRandomize;
+    levelsPage.btnDelSkipped = ui.btnDelSkipped;
+    levelsPage.ckOrigLevels = ui.ckOrigLevels;
+    levelsPage.lblMapsCount = ui.lblMapsCount;
+    levelsPage.lblTotalTime = ui.lblTotalTime;
+    levelsPage.lblMaptabTotalTime = ui.lblMaptabTotalTime;
+    m_levels = std::make_unique<LevelsController>(levelsPage, m_profile, m_state, *this);
+
+    SettingsPage settingsPage;
+    settingsPage.window = this;
+    settingsPage.rsServType = ui.rsServType;
+    settingsPage.cbRemoteConsole = ui.cbRemoteConsole;
+    settingsPage.edROPW = ui.edROPW;
+    settingsPage.Label5 = ui.Label5;
+    settingsPage.tbKickback = ui.tbKickback;
+    settingsPage.lblKickVal = ui.lblKickVal;
+    settingsPage.tbEmpathy = ui.tbEmpathy;
+    settingsPage.lblT1 = ui.lblT1;
+    settingsPage.lblT2 = ui.lblT2;
+    settingsPage.lblT3 = ui.lblT3;
+    settingsPage.lblFactor = ui.lblFactor;
+    settingsPage.cbUseEmpathy = ui.cbUseEmpathy;
+    settingsPage.pnEmp = ui.pnEmp;
+    settingsPage.Image2 = ui.Image2;
+    settingsPage.cbSoundDisable = ui.cbSoundDisable;
+    settingsPage.chkUseVWeap = ui.chkUseVWeap;
+    settingsPage.cbConfigFiles = ui.cbConfigFiles;
+    settingsPage.numericEdits = {ui.edFragLimit, ui.edTimeLimit, ui.edMaxClients, ui.edTimeOut, ui.edPort};
+    settingsPage.quotedEdits = {ui.edHost, ui.edPW, ui.edROPW};
+    settingsPage.edSkipKey = ui.edSkipKey;
+    settingsPage.defaults = ui.defaults;
+    settingsPage.cbCurrentUserFiles = ui.cbCurrentUserFiles;
+    settingsPage.bbtnNewProfile = ui.bbtnNewProfile;
+    settingsPage.bbtnCopyProfile = ui.bbtnCopyProfile;
+    settingsPage.bbtnDeleteProfile = ui.bbtnDeleteProfile;
+    m_settings = std::make_unique<SettingsController>(settingsPage, m_profile, *m_binder, m_state, *this, *this);
+
+    LaunchPage launchPage;
+    launchPage.window = this;
+    launchPage.bbtnGo = ui.bbtnGo;
+    launchPage.btnGoClose = ui.btnGoClose;
+    launchPage.bbtnCreateVELBatFile = ui.bbtnCreateVELBatFile;
+    launchPage.lblEngine = ui.lblEngine;
+    m_launch = std::make_unique<LaunchController>(launchPage, *this, *this);
+    // The engine line follows the server type, also when a load sets it.
+    connect(ui.rsServType, &RadioGroup::clicked, this,
+            guard([this] { m_launch->updateEngineLabel(m_ui->rsServType->itemIndex()); }));
+
+    MotdPage motdPage;
+    motdPage.window = this;
+    motdPage.reServerMsg = ui.reServerMsg;
+    motdPage.btnMakeWhite = ui.btnMakeWhite;
+    motdPage.btnMakeGreen = ui.btnMakeGreen;
+    motdPage.btnSingleBar = ui.btnSingleBar;
+    motdPage.btnDoubleBar = ui.btnDoubleBar;
+    m_motd = std::make_unique<MotdController>(motdPage, installation().file(q2::ServerMessage));
+
+    // The totals follow the time limit as it is typed (and, as they always have, the frag limit).
+    connect(ui.edTimeLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->UpdateListTotals(); }));
+    connect(ui.edFragLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->UpdateListTotals(); }));
+
+    connect(ui.BitBtn3, &QPushButton::clicked, this, guard([this] { BitBtn3Click(); }));
+    connect(ui.btnHelp, &QPushButton::clicked, this, guard([this] { btnHelpClick(); }));
+    connect(ui.BitBtn4, &QPushButton::clicked, this, guard([this] { showAboutWindow(this, m_state.SoundsEnabled); }));
 
     guarded([this] { FormCreate(); });
+    m_launch->updateEngineLabel(m_ui->rsServType->itemIndex());
 }
 
 Tmainform::~Tmainform() = default;
 
+void Tmainform::bindSettings()
+{
+    Ui::Tmainform& ui = *m_ui;
+    ProfileBinder& b = *m_binder;
+    b.bind(&Profile::soundDisable, ui.cbSoundDisable);
+    b.bind(&Profile::autoRemove, ui.cbAutoRemove);
+    b.bind(&Profile::health, ui.cbHealth);
+    b.bind(&Profile::powerups, ui.cbPowerups);
+    b.bind(&Profile::allowArmor, ui.cbAllowArmor);
+    b.bind(&Profile::allowExit, ui.cbAllowExit);
+    b.bind(&Profile::instPower, ui.cbInstPower);
+    b.bind(&Profile::sameMap, ui.cbSameMap);
+    b.bind(&Profile::spawnFarthest, ui.cbSpawnFarthest);
+    b.bind(&Profile::forceRespawn, ui.cbForceRespawn);
+    b.bind(&Profile::weaponStay, ui.cbWeaponStay);
+    b.bind(&Profile::falling, ui.cbFalling);
+    b.bind(&Profile::infiniteAmmo, ui.cbInfiniteAmmo);
+    b.bind(&Profile::allowCheat, ui.cbAllowCheat);
+    b.bind(&Profile::fixedFov, ui.cbFixedFov);
+    b.bind(&Profile::quadDrop, ui.cbQuadDrop);
+    b.bind(&Profile::friendlyFire, ui.cbFriendlyFire);
+    b.bind(&Profile::showOriginalLevels, ui.ckOrigLevels);
+    b.bind(&Profile::fragLimit, ui.edFragLimit);
+    b.bind(&Profile::timeLimit, ui.edTimeLimit);
+    b.bind(&Profile::teamplay, ui.rgTeamplay);
+    b.bind(&Profile::servType, ui.rsServType);
+    b.bind(&Profile::remoteConsole, ui.cbRemoteConsole);
+    b.bind(&Profile::useEmpathy, ui.cbUseEmpathy);
+    b.bind(&Profile::skipKey, ui.edSkipKey);
+    b.bind(&Profile::useVWeap, ui.chkUseVWeap);
+    b.bind(&Profile::rconPassword, ui.edROPW);
+    b.bind(&Profile::host, ui.edHost);
+    b.bind(&Profile::maxClients, ui.edMaxClients);
+    b.bind(&Profile::password, ui.edPW);
+    b.bind(&Profile::port, ui.edPort);
+    b.bind(&Profile::timeOut, ui.edTimeOut);
+    b.bind(&Profile::logFile, ui.cbLogFile);
+    b.bind(&Profile::kickback, ui.tbKickback);
+    b.bind(&Profile::empathy, ui.tbEmpathy);
+    b.bind(&Profile::configFile, ui.cbConfigFiles);
+    b.takeAll();
+}
+
+Profile& Tmainform::profile()
+{
+    m_binder->takeAll();
+    m_profile.playList = m_levels->playList();
+    return m_profile;
+}
+
+const Profile& Tmainform::profile() const
+{
+    m_binder->takeAll();
+    m_profile.playList = m_levels->playList();
+    return m_profile;
+}
+
 void Tmainform::FormCreate()
 {
     m_state.SoundsEnabled = true;
-    QDir::setCurrent(installation().programDir());
-    m_state.Pak2Present = QFileInfo::exists(q2::RelPak2);
-    m_state.ServerMsgPath = installation().file(q2::ServerMessage);
+    m_state.Pak2Present = QFileInfo::exists(installation().quake2Dir() + q2::Pak2);
     m_state.LoadingSettings = true;
-    m_state.HoverBusy = false;
-    m_state.LastHoverIndex = -1;
+    m_levels->setLastHoverIndex(-1);
     m_ui->pcPages->setCurrentWidget(m_ui->tsMaps);
     // A load stopped by a bad value still gets the message file, or the next save would empty it.
     std::exception_ptr loadError;
     try {
-        LoadIniValues();
+        m_settings->LoadIniValues();
     } catch (...) {
         loadError = std::current_exception();
     }
-    GetServerMsg();
+    m_motd->GetServerMsg();
     m_state.LoadingSettings = false;
     if (loadError)
         std::rethrow_exception(loadError);
@@ -84,10 +217,47 @@ void Tmainform::PlaySoundEvent(const QString& name, bool wait)
         PlayEventSound(name, wait);
 }
 
+void Tmainform::writeLevelFiles()
+{
+    const Profile& current = profile();
+    WriteLevelFiles(installation(), current, !m_levels->profileLevelsUnread());
+    m_motd->WriteServerMessage();
+}
+
+void Tmainform::reloadLevelLists()
+{
+    m_levels->clearLists();
+    m_levels->LoadPlayList();
+    m_levels->ProcessSkippedLevels();
+}
+
+void Tmainform::settingsLoaded() { m_levels->clearTitles(); }
+
+void Tmainform::restart()
+{
+    FormCreate();
+    m_levels->ckOrigLevelsClick();
+}
+
+bool Tmainform::verifyPlayList()
+{
+    m_levels->VerifyPlayList();
+    return m_levels->verifyResult() != VerifyResult::Abort;
+}
+
+void Tmainform::closeWindow() { close(); }
+
+void Tmainform::gameStarted(GameProcess* process)
+{
+    m_serverWindow = ServerWindow::showFor(this, profile(), installation().quake2Dir(), process);
+}
+
 void Tmainform::closeEvent(QCloseEvent* event)
 {
     // A save that fails is reported, and the window still closes: the user must never be kept from quitting.
-    guarded([this] { WriteUserSettings(); });
+    guarded([this] { m_settings->WriteUserSettings(); });
+    if (m_serverWindow)
+        m_serverWindow->close();
     event->accept();
 }
 
@@ -102,23 +272,3 @@ void Tmainform::keyPressEvent(QKeyEvent* event)
     }
     QWidget::keyPressEvent(event);
 }
-
-void Tmainform::LoadPlayList() { m_levels->LoadPlayList(); }
-void Tmainform::FillAvailableLevels() { m_levels->FillAvailableLevels(); }
-void Tmainform::SetButtons() { m_levels->SetButtons(); }
-void Tmainform::UpdateListTotals() { m_levels->UpdateListTotals(); }
-bool Tmainform::ProcessSkippedLevels() { return m_levels->ProcessSkippedLevels(); }
-void Tmainform::ckOrigLevelsClick() { m_levels->ckOrigLevelsClick(); }
-void Tmainform::VerifyPlayList() { m_levels->VerifyPlayList(); }
-void Tmainform::clearLevelLists() { m_levels->clearLists(); }
-QStringList Tmainform::playList() const { return m_levels->playList(); }
-
-void Tmainform::LoadIniValues() { m_settings->LoadIniValues(); }
-void Tmainform::WriteUserSettings() { m_settings->WriteUserSettings(); }
-void Tmainform::NewCurrentUser() { m_settings->NewCurrentUser(); }
-
-void Tmainform::GetServerMsg() { m_motd->GetServerMsg(); }
-void Tmainform::WriteServerMessage() { m_motd->WriteServerMessage(); }
-
-void Tmainform::WriteLevelFiles() { m_launch->WriteLevelFiles(); }
-void Tmainform::WriteServerConfig() { m_launch->WriteServerConfig(); }

@@ -1,6 +1,11 @@
 #pragma once
-#include "app/MainState.h"
+#include "launch/LaunchHost.h"
+#include "profiles/Profile.h"
+#include "profiles/SessionState.h"
+#include "profiles/SettingsHost.h"
+#include "support/Sound.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -12,10 +17,12 @@ class LevelsController;
 class SettingsController;
 class LaunchController;
 class MotdController;
+class ProfileBinder;
+class ServerWindow;
 
-// The main window. It owns the controls and the shared state; each subsystem's controller wires the
-// handlers of its own controls and reaches the others through the operations below.
-class Tmainform : public QWidget {
+// The main window. It owns the controls, the settings as a Profile and the run's shared state, builds one
+// controller per page, hands each its own controls, and connects what one page needs from another.
+class Tmainform : public QWidget, public EventSounds, public SettingsHost, public LaunchHost {
     Q_OBJECT
 
 public:
@@ -23,7 +30,10 @@ public:
     ~Tmainform() override;
 
     Ui::Tmainform& ui() { return *m_ui; }
-    MainState& state() { return m_state; }
+    SessionState& state() { return m_state; }
+    // The settings and the play list as they stand now.
+    Profile& profile();
+    const Profile& profile() const override;
 
     // Window life
     void FormCreate();
@@ -33,36 +43,24 @@ public:
     void createDialogs();
 
     // Sounds that follow the user's preference.
-    void PlaySoundEvent(const QString& name, bool wait);
-
-    // Level lists
-    void LoadPlayList();
-    void FillAvailableLevels();
-    void SetButtons();
-    void UpdateListTotals();
-    bool ProcessSkippedLevels();
-    void ckOrigLevelsClick();
-    void VerifyPlayList();
-    void clearLevelLists();
-    QStringList playList() const;
-
-    // Settings and profiles
-    void LoadIniValues();
-    void WriteUserSettings();
-    void NewCurrentUser();
-
-    // Message of the day
-    void GetServerMsg();
-    void WriteServerMessage();
-
-    // Level files, configuration script and launch
-    void WriteLevelFiles();
-    void WriteServerConfig();
+    void PlaySoundEvent(const QString& name, bool wait) override;
 
     LevelsController& levels() { return *m_levels; }
     SettingsController& settings() { return *m_settings; }
     LaunchController& launcher() { return *m_launch; }
     MotdController& motd() { return *m_motd; }
+    ProfileBinder& binder() { return *m_binder; }
+
+    // SettingsHost
+    void writeLevelFiles() override;
+    void reloadLevelLists() override;
+    void settingsLoaded() override;
+    void restart() override;
+
+    // LaunchHost
+    bool verifyPlayList() override;
+    void closeWindow() override;
+    void gameStarted(GameProcess* process) override;
 
 protected:
     // Every way of closing the window saves the settings.
@@ -72,11 +70,16 @@ protected:
 
 private:
     void setupLook();
+    // Which control shows which setting: one line a setting.
+    void bindSettings();
 
     std::unique_ptr<Ui::Tmainform> m_ui;
-    MainState m_state;
+    mutable Profile m_profile;
+    SessionState m_state;
+    std::unique_ptr<ProfileBinder> m_binder;
     std::unique_ptr<LevelsController> m_levels;
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<LaunchController> m_launch;
     std::unique_ptr<MotdController> m_motd;
+    QPointer<ServerWindow> m_serverWindow;
 };

@@ -1,8 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/MainForm.h"
+#include "levels/LevelsController.h"
 #include "launch/EngineFinder.h"
-#include "app/Quake2Paths.h"
+#include "support/Quake2Paths.h"
 #include "support/Associations.h"
 #include "support/ErrorReport.h"
 #include "support/Installation.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QScreen>
 
 bool warnIfGameMissing()
@@ -34,6 +36,18 @@ bool warnIfGameMissing()
     return true;
 }
 
+std::unique_ptr<QLockFile> lockProgramDirectory()
+{
+    auto lock = std::make_unique<QLockFile>(installation().file(QStringLiteral(".velstrom.lock")));
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() != QLockFile::LockFailedError)
+        return std::make_unique<QLockFile>(QString()); // nowhere to keep a lock: run unguarded
+    msgbox::information(nullptr, QStringLiteral("Information"),
+                        QStringLiteral("Velstrom is already running from ") + installation().programDir().chopped(1) + u'.');
+    return nullptr;
+}
+
 void centreOnScreen(Tmainform& window)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -51,14 +65,13 @@ Tmainform* startVelstrom()
     // Close hides the window before closing it, so the last-window rule would not end the program.
     QObject::connect(window, &QObject::destroyed, qApp, &QCoreApplication::quit);
     guarded([window] { window->createDialogs(); });
-    QDir::setCurrent(installation().programDir());
     centreOnScreen(*window);
     guarded([window] {
         if (warnIfGameMissing())
             window->show();
     });
     // A missing maps.lst while the id levels are shown is reported like any other error, and the start goes on.
-    guarded([window] { window->LoadPlayList(); });
+    guarded([window] { window->levels().LoadPlayList(); });
     window->show();
     // Take the keyboard at once, also where no window manager hands it over.
     window->activateWindow();

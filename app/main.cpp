@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLockFile>
 
 int main(int argc, char* argv[])
 {
@@ -23,6 +24,11 @@ int main(int argc, char* argv[])
     QtSoundOutput sounds;
     setSoundOutput(&sounds);
 
+    const std::unique_ptr<QLockFile> lock = lockProgramDirectory();
+    if (!lock) {
+        setSoundOutput(nullptr);
+        return 0;
+    }
     startVelstrom();
     const int result = QApplication::exec();
     setSoundOutput(nullptr);

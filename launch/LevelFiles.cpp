@@ -5,8 +5,9 @@
 #include "support/Quake2Paths.h"
 #include "support/TextFile.h"
 
-void WriteLevelFiles(const Installation& inst, const Profile& profile)
+void WriteLevelFiles(const Installation& inst, const Profile& profile, bool profileCopy)
 {
     textfile::writeUtf8Lines(inst.file(q2::LevelRotation), profile.playList);
-    textfile::writeUtf8Lines(inst.file(profile.currentUser + q2::ProfileLevelsSuffix), profile.playList);
+    if (profileCopy)
+        textfile::writeUtf8Lines(inst.file(profile.currentUser + q2::ProfileLevelsSuffix), profile.playList);
 }

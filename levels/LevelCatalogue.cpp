@@ -1,6 +1,6 @@
 #include "levels/LevelCatalogue.h"
 
-#include "app/Quake2Paths.h"
+#include "support/Quake2Paths.h"
 #include "support/AppError.h"
 #include "support/Installation.h"
 #include "support/TextFile.h"

@@ -1,6 +1,6 @@
 #include "levels/LevelTitle.h"
 
-#include "app/Quake2Paths.h"
+#include "support/Quake2Paths.h"
 #include "vornak/vornak.h"
 
 #include <QFile>
@@ -37,7 +37,7 @@ QString titleForDisplay(const QByteArray& title)
         const unsigned char shown = byte >= 160 ? byte - 128 : byte;
         // 255 shows as 127, which is no printable character either.
         if (shown >= 32 && shown < 127)
-            text.append(QChar(shown));
+            text.append(QChar(char16_t(shown)));
         else
             text.append(QChar(0x00B7));
     }

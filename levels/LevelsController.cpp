@@ -1,7 +1,8 @@
 #include "levels/LevelsController.h"
 
-#include "app/MainForm.h"
-#include "app/Quake2Paths.h"
+#include "profiles/Profile.h"
+#include "profiles/SessionState.h"
+#include "support/Quake2Paths.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelTitle.h"
 #include "levels/PlayListVerifier.h"
@@ -13,10 +14,15 @@
 #include "support/MessageBoxes.h"
 #include "support/Sound.h"
 #include "support/TextFile.h"
-#include "ui_MainForm.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPointer>
 
@@ -25,9 +31,28 @@
 
 using Side = LevelLists::Side;
 
-LevelsController::LevelsController(Tmainform& form) : m_form(form)
+namespace {
+
+VerifyResult verifyResultOf(const QString& answer)
 {
-    Ui::Tmainform& ui = m_form.ui();
+    if (answer == verify::YesToAll)
+        return VerifyResult::YesToAll;
+    if (answer == verify::Yes)
+        return VerifyResult::Yes;
+    if (answer == verify::No)
+        return VerifyResult::No;
+    if (answer == verify::Abort)
+        return VerifyResult::Abort;
+    return VerifyResult::None;
+}
+
+} // namespace
+
+LevelsController::LevelsController(const LevelsPage& page, const Profile& profile, const SessionState& state,
+                                   EventSounds& sounds)
+    : m_page(page), m_profile(profile), m_state(state), m_sounds(sounds)
+{
+    const LevelsPage& ui = m_page;
     for (QListView* view : {ui.SrcList, ui.DstList}) {
         view->setModel(view == ui.SrcList ? &m_available : &m_play);
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -39,6 +64,13 @@ LevelsController::LevelsController(Tmainform& form) : m_form(form)
     }
     m_lists =
         std::make_unique<LevelLists>(m_available, *ui.SrcList->selectionModel(), m_play, *ui.DstList->selectionModel());
+    // Any change of the play list makes it the user's own, to be saved whatever the file held before.
+    const auto changed = [this] { m_profileLevelsUnread = false; };
+    connect(&m_play, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(&m_play, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(&m_play, &QAbstractItemModel::rowsMoved, this, changed);
+    connect(&m_play, &QAbstractItemModel::modelReset, this, changed);
+    connect(&m_play, &QAbstractItemModel::layoutChanged, this, changed);
     // Titles are the level author's text, never markup.
     ui.lblSrcMapDesc->setTextFormat(Qt::PlainText);
     ui.lblDstMapDesc->setTextFormat(Qt::PlainText);
@@ -53,17 +85,14 @@ LevelsController::LevelsController(Tmainform& form) : m_form(form)
     connect(ui.ExcludeBtn, &QPushButton::clicked, this, guard([this] { ExcludeBtnClick(); }));
     connect(ui.IncAllBtn, &QPushButton::clicked, this, guard([this] { IncAllBtnClick(); }));
     connect(ui.ExAllBtn, &QPushButton::clicked, this, guard([this] { ExcAllBtnClick(); }));
-    connect(ui.bbtnMoveUp, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_form.ui().bbtnMoveUp); }));
-    connect(ui.bbtnMoveDown, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_form.ui().bbtnMoveDown); }));
+    connect(ui.bbtnMoveUp, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_page.bbtnMoveUp); }));
+    connect(ui.bbtnMoveDown, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_page.bbtnMoveDown); }));
     connect(ui.bbtnMovetoTop, &QPushButton::clicked, this, guard([this] { bbtnMovetoTopClick(); }));
     connect(ui.bbtnMovetoBottom, &QPushButton::clicked, this, guard([this] { bbtnMovetoBottomClick(); }));
     connect(ui.bbtnRandomize, &QPushButton::clicked, this, guard([this] { bbtnRandomizeClick(); }));
     connect(ui.btnDelSkipped, &QPushButton::clicked, this, guard([this] { btnDelSkippedClick(); }));
     // Every change of the box, by the user or by the program, shows or hides the id levels.
     connect(ui.ckOrigLevels, &QCheckBox::stateChanged, this, guard([this] { ckOrigLevelsClick(); }));
-    // The totals follow the time limit as it is typed (and, as they always have, the frag limit).
-    connect(ui.edTimeLimit, &QLineEdit::textChanged, this, guard([this] { UpdateListTotals(); }));
-    connect(ui.edFragLimit, &QLineEdit::textChanged, this, guard([this] { UpdateListTotals(); }));
 }
 
 LevelsController::~LevelsController() = default;
@@ -71,7 +100,7 @@ LevelsController::~LevelsController() = default;
 void LevelsController::createDialogs()
 {
     if (m_skipList == nullptr) {
-        m_skipList = new TfrmSkipList(&m_form);
+        m_skipList = new TfrmSkipList(m_page.window);
         m_skipList->hide();
     }
 }
@@ -84,24 +113,24 @@ TfrmSkipList& LevelsController::skipListDialog()
 
 QListView* LevelsController::listView(Side side) const
 {
-    return side == Side::Available ? m_form.ui().SrcList : m_form.ui().DstList;
+    return side == Side::Available ? m_page.SrcList : m_page.DstList;
 }
 
 Side LevelsController::sideOf(const QListView* list) const
 {
-    return list == m_form.ui().SrcList ? Side::Available : Side::Play;
+    return list == m_page.SrcList ? Side::Available : Side::Play;
 }
 
 bool LevelsController::idLevelsShown() const
 {
-    return m_form.ui().ckOrigLevels->checkState() == Qt::Checked;
+    return m_page.ckOrigLevels->checkState() == Qt::Checked;
 }
 
 // ---- Level catalogue
 
 void LevelsController::FillAvailableLevels()
 {
-    const QStringList files = levels::listLevelFiles(q2::RelMapsDir);
+    const QStringList files = levels::listLevelFiles(installation().quake2Dir() + q2::MapsSubdir);
     if (!idLevelsShown()) {
         m_lists->fillAvailable(files);
         return;
@@ -132,7 +161,21 @@ void LevelsController::LoadPlayList()
     // An unreadable maps.lst is reported, and the load goes on: stopping here would leave the profile's play
     // list unloaded, and the next save would write that empty list over the profile's level file.
     guarded([this] { FillAvailableLevels(); });
-    m_lists->appendPlayList(levels::readProfileLevels(levels::profileLevelsPath(m_form.state().CurrentUser)));
+    const QString path = levels::profileLevelsPath(m_profile.currentUser);
+    QStringList playList;
+    bool unread = false;
+    try {
+        playList = textfile::readUtf8Lines(path);
+    } catch (const AppError& e) {
+        // No level file yet is an empty play list. One that is there but cannot be read is reported and kept:
+        // the empty list shown must not be written over it until the user builds a list of their own.
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+            ReportError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + e.text());
+            unread = true;
+        }
+    }
+    m_lists->appendPlayList(playList);
+    m_profileLevelsUnread = unread;
     ProcessSkippedLevels();
     SetButtons();
     UpdateListTotals();
@@ -140,17 +183,17 @@ void LevelsController::LoadPlayList()
 
 void LevelsController::BitBtn1Click()
 {
-    m_form.PlaySoundEvent(QString::fromLatin1(snd::Refresh), false);
+    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Refresh), false);
     FillAvailableLevels();
     SetButtons();
 }
 
 void LevelsController::ckOrigLevelsClick()
 {
-    if (m_form.state().LoadingSettings)
+    if (m_state.LoadingSettings)
         return;
     if (idLevelsShown()) {
-        m_form.PlaySoundEvent(QString::fromLatin1(snd::IdLevels), false);
+        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::IdLevels), false);
         AddIdLevels();
     } else {
         RemoveIdLevels();
@@ -163,6 +206,12 @@ void LevelsController::clearLists()
     m_lists->clear();
 }
 
+void LevelsController::clearTitles()
+{
+    m_page.lblSrcMapDesc->clear();
+    m_page.lblDstMapDesc->clear();
+}
+
 QStringList LevelsController::playList() const
 {
     return m_play.names();
@@ -172,7 +221,7 @@ QStringList LevelsController::playList() const
 
 void LevelsController::SetButtons()
 {
-    Ui::Tmainform& ui = m_form.ui();
+    const LevelsPage& ui = m_page;
     const bool canAdd = !m_available.isEmpty();
     const bool canRemove = !m_play.isEmpty();
     ui.IncludeBtn->setEnabled(canAdd);
@@ -183,12 +232,12 @@ void LevelsController::SetButtons()
 
 void LevelsController::UpdateListTotals()
 {
-    Ui::Tmainform& ui = m_form.ui();
+    const LevelsPage& ui = m_page;
     const int n = m_play.count();
     ui.lblMapsCount->setText(QString::number(n) + QStringLiteral(" maps in list"));
     int minutes = 0;
     try {
-        minutes = toIntOrThrow(ui.edTimeLimit->text());
+        minutes = toIntOrThrow(m_profile.timeLimit);
     } catch (const AppError&) {
         minutes = 0; // not a number, an empty box included: no total, and nothing to report
     }
@@ -243,24 +292,24 @@ void LevelsController::moveAllAcross(QListView* source)
 
 void LevelsController::IncludeBtnClick()
 {
-    moveAcross(m_form.ui().SrcList);
+    moveAcross(m_page.SrcList);
 }
 void LevelsController::ExcludeBtnClick()
 {
-    moveAcross(m_form.ui().DstList);
+    moveAcross(m_page.DstList);
 }
 void LevelsController::IncAllBtnClick()
 {
-    moveAllAcross(m_form.ui().SrcList);
+    moveAllAcross(m_page.SrcList);
 }
 void LevelsController::ExcAllBtnClick()
 {
-    moveAllAcross(m_form.ui().DstList);
+    moveAllAcross(m_page.DstList);
 }
 
 void LevelsController::bbtnMoveUpClick(QObject* sender)
 {
-    m_lists->moveOnePlace(sender == m_form.ui().bbtnMoveDown);
+    m_lists->moveOnePlace(sender == m_page.bbtnMoveDown);
 }
 
 void LevelsController::bbtnMovetoTopClick()
@@ -313,7 +362,7 @@ bool LevelsController::ProcessSkippedLevels()
 void LevelsController::btnDelSkippedClick()
 {
     if (!ProcessSkippedLevels())
-        msgbox::information(&m_form, QStringLiteral("No List"),
+        msgbox::information(m_page.window, QStringLiteral("No List"),
                             QStringLiteral("There is no skipped map list right now.  If you run Quake2 and skip "
                                            "maps, you'll be able to selectively delete them from your map list "
                                            "with this function."));
@@ -323,14 +372,20 @@ void LevelsController::btnDelSkippedClick()
 
 void LevelsController::VerifyPlayList()
 {
-    LevelPresence presence(q2::RelMapsDir, levels::mapsListPath());
-    const bool autoRemove = m_form.ui().cbAutoRemove->checkState() == Qt::Checked;
-    verifyPlayList(m_play, presence, autoRemove, m_form.state().VerifyResult,
-                   [this](const QString& level, QString& verifyResult) {
-                       TVerifyForm dialog(verifyResult, &m_form);
-                       dialog.setLevel(level);
-                       dialog.ask();
-                   });
+    LevelPresence presence(installation().quake2Dir() + q2::MapsSubdir, levels::mapsListPath());
+    QString answer;
+    try {
+        verifyPlayList(m_play, presence, isChecked(m_profile.autoRemove), answer,
+                       [this](const QString& level, QString& verifyResult) {
+                           TVerifyForm dialog(verifyResult, m_page.window);
+                           dialog.setLevel(level);
+                           dialog.ask();
+                       });
+    } catch (...) {
+        m_verifyResult = verifyResultOf(answer);
+        throw;
+    }
+    m_verifyResult = verifyResultOf(answer);
 }
 
 // ---- Title display
@@ -338,7 +393,7 @@ void LevelsController::VerifyPlayList()
 bool LevelsController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        Ui::Tmainform& ui = m_form.ui();
+        const LevelsPage& ui = m_page;
         QListView* list = watched == ui.SrcList->viewport()   ? ui.SrcList
                           : watched == ui.DstList->viewport() ? ui.DstList
                                                               : nullptr;
@@ -354,22 +409,21 @@ bool LevelsController::eventFilter(QObject* watched, QEvent* event)
 void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)
 {
     Q_UNUSED(shift);
-    MainState& state = m_form.state();
-    if (state.HoverBusy)
+    if (m_hoverBusy)
         return;
-    state.HoverBusy = true;
+    m_hoverBusy = true;
     struct Release {
         bool& busy;
         ~Release() { busy = false; }
-    } release{state.HoverBusy};
+    } release{m_hoverBusy};
 
-    Ui::Tmainform& ui = m_form.ui();
+    const LevelsPage& ui = m_page;
     auto* list = qobject_cast<QListView*>(sender);
     if (list == nullptr)
         return;
     const QModelIndex index = list->indexAt(QPoint(x, y));
     const int i = index.isValid() ? index.row() : -1;
-    if (i == state.LastHoverIndex || i < 0)
+    if (i == m_lastHoverIndex || i < 0)
         return;
 
     const QPointer<QLabel> label = list == ui.SrcList ? ui.lblSrcMapDesc : ui.lblDstMapDesc;
@@ -380,5 +434,5 @@ void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shif
     if (label.isNull())
         return;
     label->setText(levels::levelDescription(installation().quake2Dir(), name));
-    state.LastHoverIndex = i;
+    m_lastHoverIndex = i;
 }

@@ -7,16 +7,56 @@
 
 #include <memory>
 
+class EventSounds;
+class QCheckBox;
+class QLabel;
 class QListView;
+class QPushButton;
+class QWidget;
 class TfrmSkipList;
-class Tmainform;
+struct Profile;
+struct SessionState;
+
+// The controls of the "Maps" page, and the labels elsewhere that show its totals.
+struct LevelsPage {
+    QWidget* window = nullptr; // parent of the dialogs and message boxes
+    QListView* SrcList = nullptr;
+    QListView* DstList = nullptr;
+    QLabel* lblSrcMapDesc = nullptr;
+    QLabel* lblDstMapDesc = nullptr;
+    QPushButton* IncludeBtn = nullptr;
+    QPushButton* IncAllBtn = nullptr;
+    QPushButton* ExcludeBtn = nullptr;
+    QPushButton* ExAllBtn = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* bbtnMoveUp = nullptr;
+    QPushButton* bbtnMoveDown = nullptr;
+    QPushButton* bbtnMovetoTop = nullptr;
+    QPushButton* bbtnMovetoBottom = nullptr;
+    QPushButton* bbtnRandomize = nullptr;
+    QPushButton* btnDelSkipped = nullptr;
+    QCheckBox* ckOrigLevels = nullptr;
+    QLabel* lblMapsCount = nullptr;
+    QLabel* lblTotalTime = nullptr;
+    QLabel* lblMaptabTotalTime = nullptr;
+};
+
+// What the check before launch decided.
+enum class VerifyResult {
+    None,     // nothing asked yet
+    YesToAll, // remove every missing level without asking again
+    Yes,
+    No,
+    Abort, // stop: nothing is written or started
+};
 
 // The "Maps" page: the two level lists, their editing, skipped levels, verification and the title display.
 class LevelsController : public QObject {
     Q_OBJECT
 
 public:
-    explicit LevelsController(Tmainform& form);
+    // `profile` is the window's live settings: the profile's name, the time limit and "auto-remove" are read there.
+    LevelsController(const LevelsPage& page, const Profile& profile, const SessionState& state, EventSounds& sounds);
     ~LevelsController() override;
 
     // Operations the other parts of the window use.
@@ -29,9 +69,16 @@ public:
     void UpdateListTotals();
     bool ProcessSkippedLevels();
     void ckOrigLevelsClick();
+    // The check before launch; the answer is in verifyResult().
     void VerifyPlayList();
+    VerifyResult verifyResult() const { return m_verifyResult; }
     void clearLists();
+    // Empties both title labels.
+    void clearTitles();
     QStringList playList() const;
+    // The profile's level file exists but could not be read, and the play list has not been changed since: the
+    // file must be left as it is.
+    bool profileLevelsUnread() const { return m_profileLevelsUnread; }
 
     // Handlers of the page's controls.
     void BitBtn1Click();
@@ -56,6 +103,11 @@ public:
     LevelListModel& levelsToPlay() { return m_play; }
     TfrmSkipList& skipListDialog();
 
+    // The title display's guard against re-entry and the item it shows.
+    bool hoverBusy() const { return m_hoverBusy; }
+    int lastHoverIndex() const { return m_lastHoverIndex; }
+    void setLastHoverIndex(int index) { m_lastHoverIndex = index; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -66,7 +118,14 @@ private:
     void moveAcross(QListView* source);
     void moveAllAcross(QListView* source);
 
-    Tmainform& m_form;
+    LevelsPage m_page;
+    const Profile& m_profile;
+    const SessionState& m_state;
+    EventSounds& m_sounds;
+    VerifyResult m_verifyResult = VerifyResult::None;
+    bool m_hoverBusy = false;
+    bool m_profileLevelsUnread = false;
+    int m_lastHoverIndex = -1;
     LevelListModel m_available{LevelListModel::Order::Sorted};
     LevelListModel m_play{LevelListModel::Order::Insertion};
     std::unique_ptr<LevelLists> m_lists;

@@ -2,6 +2,51 @@
 
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
+#include "support/AppError.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+
+namespace {
+
+// The levels a Linux engine can open: it looks for maps/<name>.bsp by its exact name, then all in lower case, so
+// only files ending in exactly ".bsp" count. A folder that is missing holds no levels; one that cannot be listed
+// is an error, never an empty folder: the check would remove every level of the play list.
+QSet<QString> openableLevelFiles(const QString& dir)
+{
+    QSet<QString> names;
+    const QByteArray native = QFile::encodeName(dir);
+    DIR* d = ::opendir(native.constData());
+    if (d == nullptr) {
+        const int err = errno;
+        if (err == ENOENT)
+            return names;
+        throw AppError(QStringLiteral("Cannot read the levels folder ") + dir + QStringLiteral(": ") +
+                       QString::fromLocal8Bit(std::strerror(err)));
+    }
+    while (const dirent* entry = ::readdir(d)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length > 4 && std::strcmp(entry->d_name + length - 4, ".bsp") == 0)
+            names.insert(QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4)));
+    }
+    ::closedir(d);
+    return names;
+}
+
+// The engines lower a name byte by byte, A to Z only.
+QString asciiLower(const QString& name)
+{
+    QString lower = name;
+    for (QChar& c : lower)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return lower;
+}
+
+} // namespace
 
 LevelPresence::LevelPresence(QString mapsDir, QString mapsListPath)
     : m_mapsDir(std::move(mapsDir)), m_mapsListPath(std::move(mapsListPath))
@@ -10,11 +55,9 @@ LevelPresence::LevelPresence(QString mapsDir, QString mapsListPath)
 
 bool LevelPresence::isPresent(const QString& level)
 {
-    if (!m_files) {
-        const QStringList names = levels::listLevelFiles(m_mapsDir);
-        m_files.emplace(names.cbegin(), names.cend());
-    }
-    if (m_files->contains(level))
+    if (!m_files)
+        m_files = openableLevelFiles(m_mapsDir);
+    if (m_files->contains(level) || m_files->contains(asciiLower(level)))
         return true;
     if (!m_listed) {
         QSet<QString> listed;

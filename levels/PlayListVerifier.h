@@ -9,8 +9,9 @@
 
 class LevelListModel;
 
-// Answers "is this level installed?" by exact, case-sensitive name: a level file in the maps directory
-// (its name without the last four characters), or the first word of a maps.lst line. The directory is
+// Answers "is this level installed?" as a Linux engine finds it: a file maps/<name>.bsp or maps/<lower-case
+// name>.bsp by its exact name, or the first word of a maps.lst line (exactly). A maps directory that exists but
+// cannot be listed throws AppError "Cannot read the levels folder <path>: <reason>". The directory is
 // listed at the first question and maps.lst read at the first level that is not a file, each at most once,
 // which answers exactly as looking both up afresh for every level would.
 class LevelPresence {

@@ -1,20 +1,22 @@
 #include "motd/MotdController.h"
 
-#include "app/MainForm.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
 #include "support/GradButton.h"
 #include "support/MessageBoxes.h"
 #include "support/TextFile.h"
-#include "ui_MainForm.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
-MotdController::MotdController(Tmainform& form)
-    : m_form(form), m_editor(*form.ui().reServerMsg), m_white(form.ui().btnMakeWhite),
-      m_green(form.ui().btnMakeGreen), m_singleBar(form.ui().btnSingleBar), m_doubleBar(form.ui().btnDoubleBar)
+#include <utility>
+
+MotdController::MotdController(const MotdPage& page, QString serverMsgPath)
+    : m_window(page.window), m_serverMsgPath(std::move(serverMsgPath)), m_editor(*page.reServerMsg),
+      m_white(page.btnMakeWhite), m_green(page.btnMakeGreen), m_singleBar(page.btnSingleBar),
+      m_doubleBar(page.btnDoubleBar)
 {
     m_editor.setupLook();
 
@@ -47,9 +49,15 @@ void MotdController::GetServerMsg()
 
     QList<QByteArray> lines;
     try {
-        lines = textfile::readLines(m_form.state().ServerMsgPath);
-    } catch (const AppError&) {
-        return; // no message yet, or one we may not read: the editor stays empty
+        lines = textfile::readLines(m_serverMsgPath);
+    } catch (const AppError& e) {
+        // No message yet leaves the editor empty. A file that is there but cannot be read is kept as it is until
+        // the user writes a message of their own: the empty editor must not delete it at the next save.
+        if (QFileInfo(m_serverMsgPath).exists() || QFileInfo(m_serverMsgPath).isSymLink()) {
+            m_fileNotLoaded = true;
+            ReportError(QStringLiteral("Cannot read ") + m_serverMsgPath + QStringLiteral(": ") + e.text());
+        }
+        return;
     }
     const QByteArray text = quaketext::joinFileLines(lines);
     if (text.size() > quaketext::MaxLoadedText) {
@@ -65,7 +73,7 @@ std::optional<QByteArray> MotdController::encodeMessage()
 {
     std::optional<QByteArray> encoded = quaketext::encode(m_editor.text());
     if (!encoded)
-        msgbox::show(&m_form, msgbox::Icon::Error, QStringLiteral("Error"), quaketext::lineTooLongMessage(),
+        msgbox::show(m_window, msgbox::Icon::Error, QStringLiteral("Error"), quaketext::lineTooLongMessage(),
                      {msgbox::Button::Ok});
     return encoded;
 }
@@ -80,7 +88,7 @@ void MotdController::WriteServerMessage()
     const std::optional<QByteArray> encoded = encodeMessage();
     if (!encoded)
         return;
-    const QString& path = m_form.state().ServerMsgPath;
+    const QString& path = m_serverMsgPath;
     if (quaketext::isBlank(*encoded)) {
         QFile::remove(path); // a message that cannot be removed is no reason to stop a launch
         return;

@@ -6,15 +6,27 @@
 
 #include <optional>
 
-class Tmainform;
 class QAbstractButton;
+class QTextEdit;
+class QWidget;
+
+// The controls of the "M.O.T.D." page.
+struct MotdPage {
+    QWidget* window = nullptr; // parent of the message boxes
+    QTextEdit* reServerMsg = nullptr;
+    QAbstractButton* btnMakeWhite = nullptr;
+    QAbstractButton* btnMakeGreen = nullptr;
+    QAbstractButton* btnSingleBar = nullptr;
+    QAbstractButton* btnDoubleBar = nullptr;
+};
 
 // The "M.O.T.D." page: the message editor and SERVRMSG.TXT.
 class MotdController : public QObject {
     Q_OBJECT
 
 public:
-    explicit MotdController(Tmainform& form);
+    // `serverMsgPath`: SERVRMSG.TXT in the program directory.
+    MotdController(const MotdPage& page, QString serverMsgPath);
     ~MotdController() override;
 
     // Loads SERVRMSG.TXT into the editor; a missing or unreadable file leaves it empty, without a word, and so
@@ -36,11 +48,13 @@ public:
     void btnBarClick(QObject* sender);
 
     MotdEditor& editor() { return m_editor; }
+    const QString& serverMsgPath() const { return m_serverMsgPath; }
 
 private:
     std::optional<QByteArray> encodeMessage();
 
-    Tmainform& m_form;
+    QWidget* m_window;
+    QString m_serverMsgPath;
     MotdEditor m_editor;
     bool m_fileNotLoaded = false;
     QAbstractButton* m_white = nullptr;

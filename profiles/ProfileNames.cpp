@@ -114,3 +114,8 @@ QStringList listMatchingEntries(const QString& pattern)
             names.append(name);
     return names;
 }
+
+bool isValidProfileName(const QString& name)
+{
+    return cleanProfileName(name) == name;
+}

@@ -13,6 +13,8 @@ void ProfileNameKeyFilter(QChar& key);
 // character the rule does not let through as a name character is removed, control characters included, so a name
 // can never leave the program directory ("/", "..") or hide a line break. The empty name stays allowed.
 QString cleanProfileName(const QString& name);
+// Letters, digits, "-" and "_" only; the empty name is allowed.
+bool isValidProfileName(const QString& name);
 
 // The profile list's order: alphabetical without regard to case.
 bool profileNameLess(const QString& a, const QString& b);

@@ -1,14 +1,10 @@
 #pragma once
-#include <QString>
 
-// What the main window's handlers share for the whole run.
-struct MainState {
-    QString CurrentUser = QStringLiteral("untitled");
+// What the window's pages share for the whole run besides the settings themselves.
+struct SessionState {
     bool SoundsEnabled = true;
+    // Set while settings are being loaded: handlers that react to a control's change stay quiet then.
     bool LoadingSettings = false;
+    // The VWep pak is installed.
     bool Pak2Present = false;
-    QString ServerMsgPath;
-    bool HoverBusy = false;
-    int LastHoverIndex = -1;
-    QString VerifyResult;
 };

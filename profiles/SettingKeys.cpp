@@ -1,21 +1,22 @@
 #include "profiles/SettingKeys.h"
 
+#include "support/AppError.h"
+#include "support/TextUtil.h"
+
 namespace settingkeys {
 
 namespace {
 
-SettingKey program(const char* key, SettingKind kind, const char* def, const char* control,
+SettingKey program(const char* key, SettingKind kind, const char* def, SettingMember member,
                    LoadHook hook = LoadHook::None)
 {
-    return {SettingFile::Program,     QString::fromLatin1(key),     kind,
-            QString::fromLatin1(def), QString::fromLatin1(control), hook};
+    return {SettingFile::Program, QString::fromLatin1(key), kind, QString::fromLatin1(def), member, hook};
 }
 
-SettingKey profile(const char* key, SettingKind kind, const char* def, const char* control,
+SettingKey profile(const char* key, SettingKind kind, const char* def, SettingMember member,
                    LoadHook hook = LoadHook::None, bool defaultFollowsPak2 = false)
 {
-    return {SettingFile::Profile,     QString::fromLatin1(key),     kind,
-            QString::fromLatin1(def), QString::fromLatin1(control), hook,
+    return {SettingFile::Profile, QString::fromLatin1(key), kind, QString::fromLatin1(def), member, hook,
             defaultFollowsPak2};
 }
 
@@ -29,9 +30,9 @@ constexpr SettingKind Position = SettingKind::Position;
 const QList<SettingKey>& programKeys()
 {
     static const QList<SettingKey> keys = {
-        program("CurrentUser", Text, "untitled", ""),
-        program("SoundDisable", Check, "UNC", "cbSoundDisable", LoadHook::SoundSwitch),
-        program("AutoRemove", Check, "UNC", "cbAutoRemove"),
+        program("CurrentUser", Text, "untitled", &Profile::currentUser),
+        program("SoundDisable", Check, "UNC", &Profile::soundDisable, LoadHook::SoundSwitch),
+        program("AutoRemove", Check, "UNC", &Profile::autoRemove),
     };
     return keys;
 }
@@ -39,40 +40,40 @@ const QList<SettingKey>& programKeys()
 const QList<SettingKey>& profileKeys()
 {
     static const QList<SettingKey> keys = {
-        profile("AllowHealth", Check, "CHK", "cbHealth"),
-        profile("AllowPowerups", Check, "CHK", "cbPowerups"),
-        profile("AllowArmor", Check, "CHK", "cbAllowArmor"),
-        profile("AllowExit", Check, "CHK", "cbAllowExit"),
-        profile("InstPower", Check, "CHK", "cbInstPower"),
-        profile("SameMap", Check, "UNC", "cbSameMap"),
-        profile("SpawnFarthest", Check, "UNC", "cbSpawnFarthest"),
-        profile("ForceRespawn", Check, "UNC", "cbForceRespawn"),
-        profile("WeaponStay", Check, "UNC", "cbWeaponStay"),
-        profile("FallingDamage", Check, "CHK", "cbFalling"),
-        profile("InfiniteAmmo", Check, "UNC", "cbInfiniteAmmo"),
-        profile("AllowCheat", Check, "UNC", "cbAllowCheat"),
-        profile("FixedFov", Check, "UNC", "cbFixedFov"),
-        profile("QuadDrop", Check, "UNC", "cbQuadDrop"),
-        profile("FriendlyFire", Check, "UNC", "cbFriendlyFire"),
-        profile("ShowOriginalLevels", Check, "UNC", "ckOrigLevels"),
-        profile("FragLimit", Text, "0", "edFragLimit"),
-        profile("TimeLimit", Text, "0", "edTimeLimit"),
-        profile("Teamplay", Index, "0", "rgTeamplay"),
-        profile("ServerType", Index, "0", "rsServType"),
-        profile("RemoteConsole", Check, "UNC", "cbRemoteConsole"),
-        profile("BeginnerEmpathy", Check, "UNC", "cbUseEmpathy", LoadHook::EmpathyPanel),
-        profile("SkipKey", Text, "", "edSkipKey"),
-        profile("Usevweap", Check, "CHK", "chkUseVWeap", LoadHook::VWepEnable, true), // "UNC" without the pak
-        profile("RemotePassWord", Text, "", "edROPW"),
-        profile("HostName", Text, "", "edHost"),
-        profile("MaxClients", Text, "8", "edMaxClients"),
-        profile("PassWord", Text, "", "edPW"),
-        profile("Port", Text, "27910", "edPort"),
-        profile("TimeOut", Text, "125", "edTimeOut"),
-        profile("LogFile", Check, "UNC", "cbLogFile"),
-        profile("KickBack", Position, "10", "tbKickback"),
-        profile("Empathy", Position, "1", "tbEmpathy", LoadHook::TrackBarLabels),
-        profile("ConfigFile", Text, "[None]", "cbConfigFiles", LoadHook::FillConfigList),
+        profile("AllowHealth", Check, "CHK", &Profile::health),
+        profile("AllowPowerups", Check, "CHK", &Profile::powerups),
+        profile("AllowArmor", Check, "CHK", &Profile::allowArmor),
+        profile("AllowExit", Check, "CHK", &Profile::allowExit),
+        profile("InstPower", Check, "CHK", &Profile::instPower),
+        profile("SameMap", Check, "UNC", &Profile::sameMap),
+        profile("SpawnFarthest", Check, "UNC", &Profile::spawnFarthest),
+        profile("ForceRespawn", Check, "UNC", &Profile::forceRespawn),
+        profile("WeaponStay", Check, "UNC", &Profile::weaponStay),
+        profile("FallingDamage", Check, "CHK", &Profile::falling),
+        profile("InfiniteAmmo", Check, "UNC", &Profile::infiniteAmmo),
+        profile("AllowCheat", Check, "UNC", &Profile::allowCheat),
+        profile("FixedFov", Check, "UNC", &Profile::fixedFov),
+        profile("QuadDrop", Check, "UNC", &Profile::quadDrop),
+        profile("FriendlyFire", Check, "UNC", &Profile::friendlyFire),
+        profile("ShowOriginalLevels", Check, "UNC", &Profile::showOriginalLevels),
+        profile("FragLimit", Text, "0", &Profile::fragLimit),
+        profile("TimeLimit", Text, "0", &Profile::timeLimit),
+        profile("Teamplay", Index, "0", &Profile::teamplay),
+        profile("ServerType", Index, "0", &Profile::servType),
+        profile("RemoteConsole", Check, "UNC", &Profile::remoteConsole),
+        profile("BeginnerEmpathy", Check, "UNC", &Profile::useEmpathy, LoadHook::EmpathyPanel),
+        profile("SkipKey", Text, "", &Profile::skipKey),
+        profile("Usevweap", Check, "CHK", &Profile::useVWeap, LoadHook::VWepEnable, true), // "UNC" without the pak
+        profile("RemotePassWord", Text, "", &Profile::rconPassword),
+        profile("HostName", Text, "", &Profile::host),
+        profile("MaxClients", Text, "8", &Profile::maxClients),
+        profile("PassWord", Text, "", &Profile::password),
+        profile("Port", Text, "27910", &Profile::port),
+        profile("TimeOut", Text, "125", &Profile::timeOut),
+        profile("LogFile", Check, "UNC", &Profile::logFile),
+        profile("KickBack", Position, "10", &Profile::kickback),
+        profile("Empathy", Position, "1", &Profile::empathy, LoadHook::TrackBarLabels),
+        profile("ConfigFile", Text, "[None]", &Profile::configFile, LoadHook::FillConfigList),
     };
     return keys;
 }
@@ -100,6 +101,42 @@ const SettingKey* find(const QString& key)
             if (k.key == key)
                 return &k;
     return nullptr;
+}
+
+const QList<SettingKey>& readOrder()
+{
+    static const QList<SettingKey> keys = programKeys() + profileKeys();
+    return keys;
+}
+
+QString storedValue(const Profile& profile, const SettingKey& key)
+{
+    switch (key.kind) {
+    case SettingKind::Check:
+        return CheckStateToText(profile.*std::get<CheckMember>(key.member));
+    case SettingKind::Text:
+        return profile.*std::get<TextMember>(key.member);
+    case SettingKind::Index:
+    case SettingKind::Position:
+        return QString::number(profile.*std::get<IntMember>(key.member));
+    }
+    return key.defaultValue;
+}
+
+void setStoredValue(Profile& profile, const SettingKey& key, const QString& value)
+{
+    switch (key.kind) {
+    case SettingKind::Check:
+        profile.*std::get<CheckMember>(key.member) = TextToCheckState(value);
+        break;
+    case SettingKind::Text:
+        profile.*std::get<TextMember>(key.member) = value;
+        break;
+    case SettingKind::Index:
+    case SettingKind::Position:
+        profile.*std::get<IntMember>(key.member) = toIntOrThrow(value);
+        break;
+    }
 }
 
 QString defaultFor(const SettingKey& key, bool pak2Present)

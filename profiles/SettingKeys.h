@@ -1,17 +1,26 @@
 #pragma once
+#include "profiles/Profile.h"
+
 #include <QList>
 #include <QString>
 
-// Every stored setting in one table: the INI key, how its text maps onto its control, its default when the
-// file lacks it, and the control (objectName) that holds it while the program runs. Loading and saving both
-// walk this table; they only differ in the order, which is fixed by what earlier versions wrote.
+#include <variant>
+
+// Every stored setting in one table: the INI key, how its text maps onto the Profile member that holds it, and its
+// default when the file lacks it. Loading and saving both walk this table; they only differ in the order, which
+// is fixed by what earlier versions wrote.
 
 enum class SettingKind {
-    Check,    // "UNC" / "CHK" / "GRAY" onto a check box
+    Check,    // "UNC" / "CHK" / "GRAY": a check box's state
     Text,     // an edit's or combo box's text, unchanged
     Index,    // a radio group's item index, -1 for none
     Position, // a track bar's position
 };
+
+using CheckMember = Qt::CheckState Profile::*;
+using TextMember = QString Profile::*;
+using IntMember = int Profile::*;
+using SettingMember = std::variant<CheckMember, TextMember, IntMember>;
 
 enum class SettingFile { Program, Profile };
 
@@ -30,7 +39,7 @@ struct SettingKey {
     QString key;
     SettingKind kind;
     QString defaultValue; // for Usevweap: the default when the VWep pak is installed
-    QString control;      // objectName; empty for CurrentUser, which lives in the window's state
+    SettingMember member;
     LoadHook hook = LoadHook::None;
     bool defaultFollowsPak2 = false; // default "CHK" with the VWep pak, "UNC" without
 };
@@ -52,5 +61,13 @@ const SettingKey* find(const QString& key);
 
 // The default a missing key takes.
 QString defaultFor(const SettingKey& key, bool pak2Present);
+
+// Every key in the order the load reads it: the program keys, then the profile keys.
+const QList<SettingKey>& readOrder();
+
+// The member's value in its stored form, and the stored form put into the member. Index and Position values that
+// are not integers throw AppError "'<text>' is not a valid integer value" and leave the member alone.
+QString storedValue(const Profile& profile, const SettingKey& key);
+void setStoredValue(Profile& profile, const SettingKey& key, const QString& value);
 
 } // namespace settingkeys

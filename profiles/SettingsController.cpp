@@ -1,25 +1,26 @@
 #include "profiles/SettingsController.h"
 
-#include "app/MainForm.h"
-#include "app/Quake2Paths.h"
 #include "profiles/NewProfileForm.h"
 #include "profiles/PageRules.h"
+#include "profiles/ProfileBinder.h"
 #include "profiles/ProfileNames.h"
+#include "profiles/ProfileStore.h"
+#include "profiles/SessionState.h"
+#include "profiles/SettingsHost.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
 #include "support/Ini.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
+#include "support/Quake2Paths.h"
 #include "support/RadioGroup.h"
 #include "support/Sound.h"
 #include "support/TextUtil.h"
-#include "ui_MainForm.h"
 #include "ui_NewProfileForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +28,8 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSlider>
 
 #include <exception>
@@ -49,41 +52,36 @@ private:
 
 } // namespace
 
-SettingsController::SettingsController(Tmainform& form) : m_form(form)
+SettingsController::SettingsController(const SettingsPage& page, Profile& profile, ProfileBinder& binder,
+                                       SessionState& state, EventSounds& sounds, SettingsHost& host)
+    : m_page(page), m_profile(profile), m_binder(binder), m_state(state), m_sounds(sounds), m_host(host)
 {
-    Ui::Tmainform& ui = form.ui();
-
-    connect(ui.rsServType, &RadioGroup::clicked, this, guard([this] { rsServTypeClick(); }));
-    connect(ui.tbKickback, &QSlider::valueChanged, this, guard([this] { tbKickbackChange(); }));
-    connect(ui.tbEmpathy, &QSlider::valueChanged, this, guard([this] { tbEmpathyChange(); }));
+    connect(m_page.rsServType, &RadioGroup::clicked, this, guard([this] { rsServTypeClick(); }));
+    connect(m_page.tbKickback, &QSlider::valueChanged, this, guard([this] { tbKickbackChange(); }));
+    connect(m_page.tbEmpathy, &QSlider::valueChanged, this, guard([this] { tbEmpathyChange(); }));
     // Every change of these boxes runs their handler, also when a load sets them.
-    connect(ui.cbUseEmpathy, &QCheckBox::stateChanged, this, guard([this] { cbUseEmpathyClick(); }));
-    connect(ui.cbSoundDisable, &QCheckBox::stateChanged, this, guard([this] { cbSoundDisableClick(); }));
-    ui.Image2->installEventFilter(this);
-    ui.Image2->setCursor(Qt::PointingHandCursor);
+    connect(m_page.cbUseEmpathy, &QCheckBox::stateChanged, this, guard([this] { cbUseEmpathyClick(); }));
+    connect(m_page.cbSoundDisable, &QCheckBox::stateChanged, this, guard([this] { cbSoundDisableClick(); }));
+    m_page.Image2->installEventFilter(this);
+    m_page.Image2->setCursor(Qt::PointingHandCursor);
 
-    for (QLineEdit* edit : {ui.edFragLimit, ui.edTimeLimit, ui.edMaxClients, ui.edTimeOut, ui.edPort}) {
+    for (QLineEdit* edit : std::as_const(m_page.numericEdits))
         edit->installEventFilter(this);
-        m_numericEdits.append(edit);
-    }
-    for (QLineEdit* edit : {ui.edFragLimit, ui.edTimeLimit, ui.edMaxClients, ui.edTimeOut, ui.edPort, ui.edSkipKey,
-                            ui.edHost, ui.edPW, ui.edROPW}) {
-        const int limit = edit->maxLength();
-        m_typingLimits.insert(edit, limit);
-        // An over-long stored value lifts the limit while it is shown; once the text fits, typing is limited again.
-        connect(edit, &QLineEdit::textChanged, this, [edit, limit] {
-            if (edit->maxLength() != limit && edit->text().size() <= limit)
-                edit->setMaxLength(limit);
-        });
-    }
+    // A double quote would end the value early in the config script and run the rest as console commands;
+    // a semicolon in the skip key would end its bind command. Neither can be typed or pasted.
+    for (QLineEdit* edit : std::as_const(m_page.quotedEdits))
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\"]*")), edit));
+    if (m_page.edSkipKey)
+        m_page.edSkipKey->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\";]*")), m_page.edSkipKey));
 
-    connect(ui.defaults, &QPushButton::clicked, this, guard([this] { defaultsClick(); }));
+    connect(m_page.defaults, &QPushButton::clicked, this, guard([this] { defaultsClick(); }));
 
     // Only a pick by the user switches profiles; the program's own selection changes do not.
-    connect(ui.cbCurrentUserFiles, &QComboBox::activated, this, guard([this] { cbCurrentUserFilesChange(); }));
-    connect(ui.bbtnNewProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(true); }));
-    connect(ui.bbtnCopyProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(false); }));
-    connect(ui.bbtnDeleteProfile, &QPushButton::clicked, this, guard([this] { bbtnDeleteProfileClick(); }));
+    connect(m_page.cbCurrentUserFiles, &QComboBox::activated, this, guard([this] { cbCurrentUserFilesChange(); }));
+    connect(m_page.bbtnNewProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(true); }));
+    connect(m_page.bbtnCopyProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(false); }));
+    connect(m_page.bbtnDeleteProfile, &QPushButton::clicked, this, guard([this] { bbtnDeleteProfileClick(); }));
 }
 
 SettingsController::~SettingsController() = default;
@@ -96,39 +94,34 @@ void SettingsController::LoadIniValues()
         loadSettings();
     } catch (...) {
         // The caller's remaining steps do not run; leave no half-load flag that would silence the window for good.
-        m_form.state().LoadingSettings = false;
+        m_state.LoadingSettings = false;
         throw;
     }
 }
 
 void SettingsController::loadSettings()
 {
-    MainState& state = m_form.state();
-    for (const SettingKey& key : settingkeys::programKeys()) {
-        const QString value = ReadProgramSetting(settingkeys::Section, key.key, key.defaultValue);
-        if (key.control.isEmpty())
-            state.CurrentUser = value;
-        else
-            applyValue(key, value);
-        runLoadHook(key.hook);
-    }
-    for (const SettingKey& key : settingkeys::profileKeys()) {
+    Profile loaded = m_profile;
+    const profilestore::LoadOutcome outcome = profilestore::load(loaded, installation(), m_state.Pak2Present);
+    // The handlers run around each key in the order the keys are read, as the controls take them one by one.
+    const QList<SettingKey>& keys = settingkeys::readOrder();
+    for (int i = 0; i < outcome.keysRead; ++i) {
+        const SettingKey& key = keys[i];
         if (key.hook == LoadHook::FillConfigList)
             runLoadHook(key.hook);
-        const QString value = ReadIniSetting(state.CurrentUser, settingkeys::Section, key.key,
-                                             settingkeys::defaultFor(key, state.Pak2Present));
-        applyValue(key, value);
+        settingkeys::setStoredValue(m_profile, key, settingkeys::storedValue(loaded, key));
+        m_binder.show(key);
         if (key.hook != LoadHook::FillConfigList)
             runLoadHook(key.hook);
     }
     fillProfileList();
-    m_form.ui().lblSrcMapDesc->clear();
-    m_form.ui().lblDstMapDesc->clear();
+    m_host.settingsLoaded();
+    if (outcome.error)
+        std::rethrow_exception(outcome.error);
 }
 
 void SettingsController::runLoadHook(LoadHook hook)
 {
-    Ui::Tmainform& ui = m_form.ui();
     switch (hook) {
     case LoadHook::None:
         break;
@@ -139,102 +132,23 @@ void SettingsController::runLoadHook(LoadHook hook)
         cbUseEmpathyClick();
         break;
     case LoadHook::VWepEnable:
-        ui.chkUseVWeap->setEnabled(m_form.state().Pak2Present);
+        m_page.chkUseVWeap->setEnabled(m_state.Pak2Present);
         break;
     case LoadHook::TrackBarLabels:
         tbKickbackChange();
         tbEmpathyChange();
         break;
     case LoadHook::FillConfigList:
-        FillComboFromFiles(installation().programDir() + q2::RelConfigDir + q2::ConfigPattern, ui.cbConfigFiles);
+        FillComboFromFiles(installation().quake2Dir() + q2::ConfigSubdir + q2::ConfigPattern, m_page.cbConfigFiles);
         break;
     }
-}
-
-QWidget* SettingsController::control(const QString& objectName) const
-{
-    auto* widget = m_form.findChild<QWidget*>(objectName);
-    if (widget == nullptr)
-        qWarning("Velstrom: the form has no control named %s", qUtf8Printable(objectName));
-    return widget;
-}
-
-void SettingsController::applyValue(const SettingKey& key, const QString& value)
-{
-    QWidget* widget = control(key.control);
-    switch (key.kind) {
-    case SettingKind::Check:
-        if (auto* box = qobject_cast<QCheckBox*>(widget))
-            box->setCheckState(TextToCheckState(value));
-        break;
-    case SettingKind::Text:
-        if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            setStoredText(edit, value);
-        else if (auto* combo = qobject_cast<QComboBox*>(widget))
-            combo->setEditText(value);
-        break;
-    case SettingKind::Index: {
-        const int index = toIntOrThrow(value);
-        if (auto* group = qobject_cast<RadioGroup*>(widget))
-            group->setItemIndex(index);
-        break;
-    }
-    case SettingKind::Position: {
-        const int position = toIntOrThrow(value);
-        if (auto* slider = qobject_cast<QSlider*>(widget))
-            slider->setValue(position);
-        break;
-    }
-    }
-}
-
-QString SettingsController::valueOf(const SettingKey& key) const
-{
-    if (key.control.isEmpty())
-        return m_form.state().CurrentUser;
-    QWidget* widget = control(key.control);
-    switch (key.kind) {
-    case SettingKind::Check:
-        if (auto* box = qobject_cast<QCheckBox*>(widget))
-            return CheckStateToText(box->checkState());
-        break;
-    case SettingKind::Text:
-        if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            return edit->text();
-        if (auto* combo = qobject_cast<QComboBox*>(widget))
-            return combo->currentText();
-        break;
-    case SettingKind::Index:
-        if (auto* group = qobject_cast<RadioGroup*>(widget))
-            return QString::number(group->itemIndex());
-        break;
-    case SettingKind::Position:
-        if (auto* slider = qobject_cast<QSlider*>(widget))
-            return QString::number(slider->value());
-        break;
-    }
-    return key.defaultValue;
-}
-
-void SettingsController::setStoredText(QLineEdit* edit, const QString& text)
-{
-    // The length limit is for typing only: a stored value is shown, and saved back, as it stands.
-    const int limit = m_typingLimits.value(edit, edit->maxLength());
-    if (text.size() > limit)
-        edit->setMaxLength(int(text.size()));
-    edit->setText(text);
 }
 
 void SettingsController::WriteUserSettings()
 {
-    const QString& user = m_form.state().CurrentUser;
-    for (const SettingKey& key : settingkeys::writeOrder()) {
-        if (key.file == SettingFile::Program)
-            WriteProgramSetting(settingkeys::Section, key.key, valueOf(key));
-        else
-            WriteIniSetting(user, settingkeys::Section, key.key, valueOf(key));
-    }
-    m_form.WriteLevelFiles();
+    m_binder.takeAll();
+    profilestore::save(m_profile, installation());
+    m_host.writeLevelFiles();
 }
 
 void SettingsController::FillComboFromFiles(const QString& pattern, QComboBox* box)
@@ -242,7 +156,7 @@ void SettingsController::FillComboFromFiles(const QString& pattern, QComboBox* b
     box->clear();
     box->clearEditText();
     const QStringList names = listMatchingEntries(pattern);
-    const QStringList entries = box == m_form.ui().cbCurrentUserFiles
+    const QStringList entries = box == m_page.cbCurrentUserFiles
                                     ? profileEntries(names, installation().exeBaseName())
                                     : configEntries(names);
     box->addItems(entries);
@@ -251,9 +165,9 @@ void SettingsController::FillComboFromFiles(const QString& pattern, QComboBox* b
 
 void SettingsController::fillProfileList()
 {
-    QComboBox* box = m_form.ui().cbCurrentUserFiles;
+    QComboBox* box = m_page.cbCurrentUserFiles;
     FillComboFromFiles(installation().programDir() + QStringLiteral("*.ini"), box);
-    const int current = indexOfProfile(profileListEntries(), m_form.state().CurrentUser);
+    const int current = indexOfProfile(profileListEntries(), m_profile.currentUser);
     if (current >= 0)
         box->setCurrentIndex(current);
     if (box->count() == 0) {
@@ -264,7 +178,7 @@ void SettingsController::fillProfileList()
 
 QStringList SettingsController::profileListEntries() const
 {
-    const QComboBox* box = m_form.ui().cbCurrentUserFiles;
+    const QComboBox* box = m_page.cbCurrentUserFiles;
     QStringList names;
     for (int i = 0; i < box->count(); ++i)
         names.append(box->itemText(i));
@@ -275,41 +189,38 @@ QStringList SettingsController::profileListEntries() const
 
 void SettingsController::rsServTypeClick()
 {
-    Ui::Tmainform& ui = m_form.ui();
-    const bool dedicated = ui.rsServType->itemIndex() == 1;
-    ui.cbRemoteConsole->setEnabled(dedicated);
-    ui.edROPW->setEnabled(dedicated);
-    ui.Label5->setEnabled(dedicated);
+    const bool dedicated = m_page.rsServType->itemIndex() == 1;
+    m_page.cbRemoteConsole->setEnabled(dedicated);
+    m_page.edROPW->setEnabled(dedicated);
+    m_page.Label5->setEnabled(dedicated);
 }
 
 void SettingsController::tbKickbackChange()
 {
-    m_form.ui().lblKickVal->setText(kickbackText(m_form.ui().tbKickback->value()));
+    m_page.lblKickVal->setText(kickbackText(m_page.tbKickback->value()));
 }
 
 void SettingsController::tbEmpathyChange()
 {
-    Ui::Tmainform& ui = m_form.ui();
-    const EmpathyLabels labels = empathyLabelsFor(ui.tbEmpathy->value(), QLocale::system());
-    ui.lblT1->setText(labels.firstThreshold);
-    ui.lblT2->setText(labels.secondThreshold);
-    ui.lblT3->setText(labels.lastThreshold);
-    ui.lblFactor->setText(labels.factor);
+    const EmpathyLabels labels = empathyLabelsFor(m_page.tbEmpathy->value(), QLocale::system());
+    m_page.lblT1->setText(labels.firstThreshold);
+    m_page.lblT2->setText(labels.secondThreshold);
+    m_page.lblT3->setText(labels.lastThreshold);
+    m_page.lblFactor->setText(labels.factor);
 }
 
 void SettingsController::cbUseEmpathyClick()
 {
-    const MainState& state = m_form.state();
-    const bool checked = m_form.ui().cbUseEmpathy->checkState() == Qt::Checked;
-    if (state.SoundsEnabled && checked && !state.LoadingSettings)
-        m_form.PlaySoundEvent(QString::fromLatin1(snd::Empathy), false);
-    m_form.ui().pnEmp->setVisible(checked);
+    const bool checked = m_page.cbUseEmpathy->checkState() == Qt::Checked;
+    if (m_state.SoundsEnabled && checked && !m_state.LoadingSettings)
+        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Empathy), false);
+    m_page.pnEmp->setVisible(checked);
 }
 
 void SettingsController::Image2Click()
 {
     // The picture only ever switches handicapping on.
-    m_form.ui().cbUseEmpathy->setCheckState(Qt::Checked);
+    m_page.cbUseEmpathy->setCheckState(Qt::Checked);
 }
 
 bool SettingsController::edFragLimitKeyPress(const QString& typed)
@@ -322,18 +233,18 @@ bool SettingsController::edFragLimitKeyPress(const QString& typed)
 
 void SettingsController::cbSoundDisableClick()
 {
-    m_form.state().SoundsEnabled = m_form.ui().cbSoundDisable->checkState() == Qt::Unchecked;
+    m_state.SoundsEnabled = m_page.cbSoundDisable->checkState() == Qt::Unchecked;
 }
 
 bool SettingsController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && m_numericEdits.contains(watched)) {
+    if (event->type() == QEvent::KeyPress && m_page.numericEdits.contains(watched)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Shortcuts (Ctrl+V and the like) are commands, not typed characters.
         const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
         if (!shortcut && !edFragLimitKeyPress(key->text()))
             return true;
-    } else if (event->type() == QEvent::MouseButtonPress && watched == m_form.ui().Image2) {
+    } else if (event->type() == QEvent::MouseButtonPress && watched == m_page.Image2) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             guarded([this] { Image2Click(); });
     }
@@ -342,25 +253,22 @@ bool SettingsController::eventFilter(QObject* watched, QEvent* event)
 
 void SettingsController::defaultsClick()
 {
-    m_form.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
-    if (!msgbox::confirm(&m_form, QStringLiteral("Are you sure you want to reset all settings to defaults?")))
+    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
+    if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to reset all settings to defaults?")))
         return;
-    QFile::remove(installation().iniPath(m_form.state().CurrentUser)); // a missing file is fine
-    QDir::setCurrent(installation().programDir());
+    QFile::remove(installation().iniPath(m_profile.currentUser)); // a missing file is fine
     QCoreApplication::processEvents();
-    m_form.FormCreate();
-    m_form.ckOrigLevelsClick();
+    m_host.restart();
 }
 
 // ---- Profiles -----------------------------------------------------------------------------------------------------
 
 void SettingsController::NewCurrentUser()
 {
-    MainState& state = m_form.state();
-    WriteProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), state.CurrentUser);
+    WriteProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), m_profile.currentUser);
     std::exception_ptr loadError;
     {
-        LoadingScope loading(state.LoadingSettings);
+        LoadingScope loading(m_state.LoadingSettings);
         try {
             loadSettings();
         } catch (const AppError&) {
@@ -368,9 +276,7 @@ void SettingsController::NewCurrentUser()
             // writes them under its name.
             loadError = std::current_exception();
         }
-        m_form.clearLevelLists();
-        m_form.LoadPlayList();
-        m_form.ProcessSkippedLevels();
+        m_host.reloadLevelLists();
     }
     if (loadError)
         std::rethrow_exception(loadError);
@@ -378,25 +284,25 @@ void SettingsController::NewCurrentUser()
 
 void SettingsController::cbCurrentUserFilesChange()
 {
-    QComboBox* box = m_form.ui().cbCurrentUserFiles;
+    QComboBox* box = m_page.cbCurrentUserFiles;
     const QString picked = box->currentText();
     try {
         WriteUserSettings();
     } catch (...) {
         // The outgoing profile could not be saved, so it stays current; show it as such.
-        const int current = indexOfProfile(profileListEntries(), m_form.state().CurrentUser);
+        const int current = indexOfProfile(profileListEntries(), m_profile.currentUser);
         if (current >= 0)
             box->setCurrentIndex(current);
         throw;
     }
-    m_form.state().CurrentUser = picked == u"none" ? Untitled : picked;
+    m_profile.currentUser = picked == u"none" ? Untitled : picked;
     NewCurrentUser();
 }
 
 void SettingsController::bbtnNewProfileClick(bool newButton)
 {
     m_creatingNewProfile = newButton;
-    TNewProfileForm dialog(&m_form);
+    TNewProfileForm dialog(m_page.window);
     if (newButton) {
         dialog.ui().lblProfile->setText(QStringLiteral("What do you want to call the new profile?"));
         dialog.setWindowTitle(QStringLiteral("New Deathmatch Profile"));
@@ -411,7 +317,7 @@ void SettingsController::bbtnNewProfileClick(bool newButton)
             dialog.accept();
     });
     connect(dialog.ui().bbtnNewCancel, &QPushButton::clicked, &dialog, [this, &dialog] { bbtnNewCancelClick(dialog); });
-    connect(&dialog, &QDialog::rejected, &m_form, [this] { m_form.activateWindow(); });
+    connect(&dialog, &QDialog::rejected, m_page.window, [this] { m_page.window->activateWindow(); });
     dialog.run();
 }
 
@@ -435,11 +341,11 @@ bool SettingsController::bbtnNewOKClick(TNewProfileForm& dialog)
         name = installation().exeBaseName();
 
     WriteUserSettings();
-    m_form.state().CurrentUser = name;
+    m_profile.currentUser = name;
     if (m_creatingNewProfile)
         NewCurrentUser();
 
-    QComboBox* box = m_form.ui().cbCurrentUserFiles;
+    QComboBox* box = m_page.cbCurrentUserFiles;
     int index = indexOfProfile(profileListEntries(), name);
     if (index < 0) {
         index = sortedInsertPosition(profileListEntries(), name);
@@ -456,14 +362,13 @@ void SettingsController::bbtnNewCancelClick(TNewProfileForm& dialog)
 
 void SettingsController::bbtnDeleteProfileClick()
 {
-    m_form.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
-    if (!msgbox::confirm(&m_form, QStringLiteral("Are you sure you want to delete this profile?")))
+    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
+    if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to delete this profile?")))
         return;
-    const QString& user = m_form.state().CurrentUser;
+    const QString user = m_profile.currentUser;
     QFile::remove(installation().iniPath(user)); // missing files are fine
     QFile::remove(installation().file(user + q2::ProfileLevelsSuffix));
-    QDir::setCurrent(installation().programDir());
     QCoreApplication::processEvents();
-    m_form.state().CurrentUser = Untitled;
+    m_profile.currentUser = Untitled;
     NewCurrentUser();
 }

@@ -1,15 +1,53 @@
 #pragma once
 #include "profiles/SettingKeys.h"
 
-#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
-class Tmainform;
+class EventSounds;
+class ProfileBinder;
+class RadioGroup;
+class SettingsHost;
 class TNewProfileForm;
+struct SessionState;
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSlider;
 class QWidget;
+
+// The controls of the settings pages and of the profile row that the settings handlers work on.
+struct SettingsPage {
+    QWidget* window = nullptr; // parent of the dialogs and message boxes
+    RadioGroup* rsServType = nullptr;
+    QCheckBox* cbRemoteConsole = nullptr;
+    QLineEdit* edROPW = nullptr;
+    QLabel* Label5 = nullptr;
+    QSlider* tbKickback = nullptr;
+    QLabel* lblKickVal = nullptr;
+    QSlider* tbEmpathy = nullptr;
+    QLabel* lblT1 = nullptr;
+    QLabel* lblT2 = nullptr;
+    QLabel* lblT3 = nullptr;
+    QLabel* lblFactor = nullptr;
+    QCheckBox* cbUseEmpathy = nullptr;
+    QWidget* pnEmp = nullptr;
+    QWidget* Image2 = nullptr;
+    QCheckBox* cbSoundDisable = nullptr;
+    QCheckBox* chkUseVWeap = nullptr;
+    QComboBox* cbConfigFiles = nullptr;
+    QList<QLineEdit*> numericEdits; // edFragLimit, edTimeLimit, edMaxClients, edTimeOut, edPort
+    QList<QLineEdit*> quotedEdits;  // edHost, edPW, edROPW: written between double quotes in Velstrom.cfg
+    QLineEdit* edSkipKey = nullptr;
+    QPushButton* defaults = nullptr;
+    QComboBox* cbCurrentUserFiles = nullptr;
+    QPushButton* bbtnNewProfile = nullptr;
+    QPushButton* bbtnCopyProfile = nullptr;
+    QPushButton* bbtnDeleteProfile = nullptr;
+};
 
 // The settings pages, the INI files behind them and the profiles: loading every setting into its control,
 // saving them back, Reset All, and switching, creating, copying and deleting profiles.
@@ -17,7 +55,8 @@ class SettingsController : public QObject {
     Q_OBJECT
 
 public:
-    explicit SettingsController(Tmainform& form);
+    SettingsController(const SettingsPage& page, Profile& profile, ProfileBinder& binder, SessionState& state,
+                       EventSounds& sounds, SettingsHost& host);
     ~SettingsController() override;
 
     // Puts the program INI and the current profile's INI into the controls, every missing key at its default.
@@ -55,21 +94,19 @@ protected:
 
 private:
     void loadSettings();
-    void applyValue(const SettingKey& key, const QString& value);
-    QString valueOf(const SettingKey& key) const;
     void runLoadHook(LoadHook hook);
     void fillProfileList();
-    void setStoredText(QLineEdit* edit, const QString& text);
-    QWidget* control(const QString& objectName) const;
     QStringList profileListEntries() const;
 
     // The profile dialog's buttons. OK answers whether the dialog may close.
     bool bbtnNewOKClick(TNewProfileForm& dialog);
     void bbtnNewCancelClick(TNewProfileForm& dialog);
 
-    Tmainform& m_form;
-    // The typing limits the form gives the edits. A longer stored value is still shown and saved whole.
-    QHash<QLineEdit*, int> m_typingLimits;
-    QList<QObject*> m_numericEdits;
+    SettingsPage m_page;
+    Profile& m_profile;
+    ProfileBinder& m_binder;
+    SessionState& m_state;
+    EventSounds& m_sounds;
+    SettingsHost& m_host;
     bool m_creatingNewProfile = false;
 };

@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 #include <SimpleIni.h>
 
 namespace {
@@ -30,24 +32,33 @@ bool load(CSimpleIniA& ini, const QString& path, bool* exists = nullptr)
 
 } // namespace
 
-QString iniRead(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
-{
+struct IniFile::Data {
     CSimpleIniA ini;
-    if (!load(ini, path))
-        return defaultValue;
+    bool readable = true;
+};
+
+IniFile::IniFile(QString path) : m_path(std::move(path)), m_data(std::make_unique<Data>())
+{
+    m_data->readable = load(m_data->ini, m_path);
+    if (!m_data->readable)
+        m_data->ini.Reset();
+}
+
+IniFile::~IniFile() = default;
+
+QString IniFile::value(const QString& section, const QString& key, const QString& defaultValue) const
+{
     const QByteArray s = section.toUtf8();
     const QByteArray k = key.toUtf8();
-    const char* value = ini.GetValue(s.constData(), k.constData(), nullptr);
+    const char* value = m_data->ini.GetValue(s.constData(), k.constData(), nullptr);
     if (value == nullptr)
         return defaultValue;
     return QString::fromUtf8(value).left(MaxValueLength);
 }
 
-void iniWrite(const QString& path, const QString& section, const QString& key, const QString& value)
+void IniFile::setValue(const QString& section, const QString& key, const QString& value)
 {
-    CSimpleIniA ini;
-    if (!load(ini, path))
-        throw AppError::unableToWrite(path);
+    CSimpleIniA& ini = m_data->ini;
     QByteArray s = section.toUtf8();
     QByteArray k = key.toUtf8();
     // An existing section or key keeps the spelling it has in the file, as Windows keeps it.
@@ -65,10 +76,16 @@ void iniWrite(const QString& path, const QString& section, const QString& key, c
     QByteArray v = value.toUtf8();
     v.replace('\r', ' ').replace('\n', ' ');
     if (ini.SetValue(s.constData(), k.constData(), v.constData(), nullptr, true) < 0)
-        throw AppError::unableToWrite(path);
+        throw AppError::unableToWrite(m_path);
+}
+
+void IniFile::save() const
+{
+    if (!m_data->readable)
+        throw AppError::unableToWrite(m_path);
     std::string out;
-    if (ini.Save(out) < 0)
-        throw AppError::unableToWrite(path);
+    if (m_data->ini.Save(out) < 0)
+        throw AppError::unableToWrite(m_path);
     QByteArray bytes;
     bytes.reserve(qsizetype(out.size() + out.size() / 16));
     for (const char c : out) {
@@ -77,10 +94,22 @@ void iniWrite(const QString& path, const QString& section, const QString& key, c
         bytes.append(c);
     }
     try {
-        textfile::writeBytes(path, bytes, textfile::Access::OwnerOnly);
+        textfile::writeBytes(m_path, bytes, textfile::Access::OwnerOnly);
     } catch (const AppError&) {
-        throw AppError::unableToWrite(path);
+        throw AppError::unableToWrite(m_path);
     }
+}
+
+QString iniRead(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
+{
+    return IniFile(path).value(section, key, defaultValue);
+}
+
+void iniWrite(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    IniFile file(path);
+    file.setValue(section, key, value);
+    file.save();
 }
 
 QString ReadIniSetting(const QString& baseName, const QString& section, const QString& key,

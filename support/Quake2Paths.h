@@ -2,20 +2,19 @@
 #include <QString>
 
 // What the program relies on in a Quake 2 installation and what it shares with the companion game module.
-// Relative paths are taken from the program directory, which is the current directory between user actions.
+// Paths below the Quake 2 directory start with "/" and are appended to it.
 namespace q2 {
 
 // The game
 inline const QString GameExecutable = QStringLiteral("quake2.exe"); // as the command line names it
 inline const QString RelGameDir = QStringLiteral("..");
-inline const QString RelMapsDir = QStringLiteral("../baseq2/maps/");
 inline const QString LevelPattern = QStringLiteral("*.bsp");
-inline const QString RelPak2 = QStringLiteral("../baseq2/pak2.pak");
-inline const QString RelConfigDir = QStringLiteral("../baseq2/");
 inline const QString ConfigPattern = QStringLiteral("*.cfg");
 // Appended to the Quake 2 directory.
 inline const QString MapsList = QStringLiteral("/baseq2/maps.lst");
 inline const QString MapsSubdir = QStringLiteral("/baseq2/maps/");
+inline const QString Pak2 = QStringLiteral("/baseq2/pak2.pak");
+inline const QString ConfigSubdir = QStringLiteral("/baseq2/");
 inline const QString LevelExtension = QStringLiteral(".bsp");
 
 // The companion game module: its game directory is the program directory.

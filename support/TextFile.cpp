@@ -39,12 +39,14 @@ QList<QByteArray> splitLines(const QByteArray& data)
 QByteArray readAll(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO in a file's place would otherwise hold the window until something writes to it.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw AppError::fromErrno(errno);
     QByteArray data;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    // Only a regular file is text: a directory, a FIFO or a device (/dev/zero reads forever) is not readable here.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw AppError::accessDenied();
     }

@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -213,10 +216,22 @@ extern "C" int32_t Vornak(const char* path, char* out, int16_t capacity)
     if (path == nullptr || path[0] == '\0' || capacity < 1)
         return 0;
 
-    Window window;
-    window.file = std::fopen(path, "rb");
-    if (window.file == nullptr)
+    // Only a regular file is a level: a FIFO would block the open and a device such as /dev/zero would read
+    // forever. Opened without blocking, checked, and only then read.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return 0;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return 0;
+    }
+    Window window;
+    window.file = ::fdopen(fd, "rb");
+    if (window.file == nullptr) {
+        ::close(fd);
+        return 0;
+    }
     // Every read is a whole 8 KiB block, so the stream needs no buffer of its own.
     std::setvbuf(window.file, nullptr, _IONBF, 0);
 

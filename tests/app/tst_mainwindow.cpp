@@ -10,6 +10,8 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QListView>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -82,6 +84,7 @@ private Q_SLOTS:
         FakeQuake2 q2;
         q2.addLevels({QStringLiteral("dm1.bsp"), QStringLiteral("dm2.bsp")});
         q2.writeProgramFile(QStringLiteral("velstrom.ini"), "[Options]\r\nSoundDisable=" + soundDisable.toUtf8() + "\r\n");
+        const QString workingDir = QDir::currentPath();
         std::unique_ptr<Tmainform> window(startVelstrom());
         const auto shown = msgbox::shown();
         QVERIFY(!shown.isEmpty());
@@ -92,7 +95,8 @@ private Q_SLOTS:
         QCOMPARE(q2.sounds().names().first(), QStringLiteral("SND_WARNGAME"));
         QCOMPARE(q2.sounds().played().first().wait, false);
         QVERIFY(window->isVisible());
-        QCOMPARE(QDir::currentPath() + u'/', installation().programDir());
+        // Every path is absolute: the start leaves the process's working directory alone.
+        QCOMPARE(QDir::currentPath(), workingDir);
     }
 
     void warningSeenBeforeLevelsAreListed()
@@ -226,6 +230,26 @@ private Q_SLOTS:
         QVERIFY(shown.first().text.startsWith(QStringLiteral("Unable to write to ")));
     }
 
+    // One copy a program directory; a lock left by a copy that died does not count.
+    void secondCopyEndsAndAStaleLockDoesNot()
+    {
+        FakeQuake2 q2;
+        const QString lockPath = q2.file(QStringLiteral(".velstrom.lock"));
+        {
+            QFile stale(lockPath); // pid, program, host: a process that is gone
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write("999999999\nvelstrom\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        }
+        const std::unique_ptr<QLockFile> first = lockProgramDirectory();
+        QVERIFY(first);
+        QVERIFY(msgbox::shown().isEmpty());
+        QVERIFY(!lockProgramDirectory());
+        QCOMPARE(msgbox::shown().size(), 1);
+        QCOMPARE(msgbox::shown().first().caption, QStringLiteral("Information"));
+        QCOMPARE(msgbox::shown().first().text,
+                 QStringLiteral("Velstrom is already running from ") + q2.programDir().chopped(1) + u'.');
+    }
+
     void formCreateRunsAgainOnALiveWindow()
     {
         FakeQuake2 q2;
@@ -233,19 +257,18 @@ private Q_SLOTS:
         auto window = startMainWindow();
         auto& ui = window->ui();
         ui.pcPages->setCurrentWidget(ui.tsServer);
-        window->state().LastHoverIndex = 4;
-        window->state().HoverBusy = true;
+        window->levels().setLastHoverIndex(4);
         QVERIFY(!window->state().Pak2Present);
         q2.writePak2();
         QDir::setCurrent(QDir::tempPath());
         window->FormCreate();
         QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
         QVERIFY(window->state().Pak2Present);
-        QCOMPARE(window->state().LastHoverIndex, -1);
-        QVERIFY(!window->state().HoverBusy);
+        QCOMPARE(window->levels().lastHoverIndex(), -1);
         QVERIFY(!window->state().LoadingSettings);
-        QCOMPARE(window->state().ServerMsgPath, q2.file(QStringLiteral("SERVRMSG.TXT")));
-        QCOMPARE(QDir::currentPath() + u'/', installation().programDir());
+        QCOMPARE(window->motd().serverMsgPath(), q2.file(QStringLiteral("SERVRMSG.TXT")));
+        // Every path is absolute: the window leaves the process's working directory alone.
+        QCOMPARE(QDir::currentPath(), QDir::tempPath());
     }
 
     void enterPressesTheFocusedButtonOrGo()

@@ -107,7 +107,7 @@ std::unique_ptr<Tmainform> makeMainWindow()
 std::unique_ptr<Tmainform> startMainWindow()
 {
     auto window = makeMainWindow();
-    window->LoadPlayList();
+    window->levels().LoadPlayList();
     return window;
 }
 

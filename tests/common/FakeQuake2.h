@@ -1,6 +1,12 @@
 #pragma once
 // A throw-away Quake 2 installation for tests, and the seams every GUI test needs.
 #include "support/Sound.h"
+// The window's pages, as the GUI tests drive them.
+#include "app/MainForm.h"
+#include "launch/LaunchController.h"
+#include "levels/LevelsController.h"
+#include "motd/MotdController.h"
+#include "profiles/SettingsController.h"
 
 #include <QByteArray>
 #include <QList>

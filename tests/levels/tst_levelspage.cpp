@@ -160,7 +160,7 @@ void TestLevelsPage::startupFillsBothLists()
                            "q2dm2\r\n\r\n   \r\nQ2DM2\r\nq2dm3 \r\nbase1\r\nnowhere\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Checked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
 
     LevelsController& levels = form->levels();
     QCOMPARE(names(levels.levelsToPlay()), (QStringList{"q2dm2", "q2dm3 ", "base1", "nowhere"}));
@@ -169,7 +169,7 @@ void TestLevelsPage::startupFillsBothLists()
     QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("4 maps in list"));
     QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().ExAllBtn->isEnabled());
     QVERIFY(errorTexts().isEmpty());
-    QCOMPARE(form->playList(), names(levels.levelsToPlay()));
+    QCOMPARE(form->levels().playList(), names(levels.levelsToPlay()));
 }
 
 void TestLevelsPage::startupWithUnreadableMapsListStillLoadsThePlayList()
@@ -179,7 +179,7 @@ void TestLevelsPage::startupWithUnreadableMapsListStillLoadsThePlayList()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\nbase1\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Checked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     QCOMPARE(errorTexts(), QStringList{"File not found"});
     QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"q2dm2", "base1"}));
     QCOMPARE(names(form->levels().availableLevels()), QStringList{"q2dm1"});
@@ -192,7 +192,7 @@ void TestLevelsPage::refreshShowsNewLevelsOnly()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     m_q2->addLevels({"NEW.BSP", "Q2DM2.bsp"});
     m_q2->sounds().clear();
     form->ui().BitBtn1->click();
@@ -220,7 +220,7 @@ void TestLevelsPage::idLevelsBox()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     LevelsController& levels = form->levels();
     QCOMPARE(names(levels.availableLevels()), (QStringList{"mine", "Q2DM1"}));
 
@@ -252,7 +252,7 @@ void TestLevelsPage::idLevelsBoxWithoutMapsList()
     m_q2->addLevels({"mine.bsp"});
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
 
     form->ui().ckOrigLevels->click();
@@ -273,7 +273,7 @@ void TestLevelsPage::includeMovesInReverseOrder()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "x\r\ny\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     Ui::Tmainform& ui = form->ui();
     select(ui.DstList, {1});
     select(ui.SrcList, {0, 1, 2});
@@ -304,7 +304,7 @@ void TestLevelsPage::includeSelectsTheNextLevel()
     m_q2->addLevels({"a.bsp", "b.bsp", "c.bsp"});
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     Ui::Tmainform& ui = form->ui();
     select(ui.SrcList, selection);
     ui.IncludeBtn->click();
@@ -322,7 +322,7 @@ void TestLevelsPage::excludeAndAllButtons()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "e\r\nA\r\nc\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     Ui::Tmainform& ui = form->ui();
     LevelsController& levels = form->levels();
 
@@ -470,7 +470,7 @@ void TestLevelsPage::savedPlayListLoadsBack()
     auto form = startMainWindow();
     select(form->ui().SrcList, {0, 2});
     form->ui().IncludeBtn->click();
-    const QStringList saved = form->playList();
+    const QStringList saved = form->levels().playList();
     QCOMPARE(saved, (QStringList{"c", "a"}));
     // What the level files hold is read back line by line as the next start's play list.
     QByteArray file;
@@ -478,7 +478,7 @@ void TestLevelsPage::savedPlayListLoadsBack()
         file += level.toUtf8() + "\r\n";
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
     auto next = startMainWindow();
-    QCOMPARE(next->playList(), saved);
+    QCOMPARE(next->levels().playList(), saved);
     QCOMPARE(names(next->levels().availableLevels()), QStringList{"B"});
 }
 
@@ -507,7 +507,7 @@ void TestLevelsPage::skippedLevelsRemovedOnOk()
     form->state().SoundsEnabled = false;
     setIdLevelsQuietly(*form, Qt::Unchecked);
     m_q2->sounds().clear();
-    form->LoadPlayList();
+    form->levels().LoadPlayList();
     QCOMPARE(offered, (QStringList{"Q2DM1", "q2dm2", "mine ", "", "q2dm1", "keep"}));
     QCOMPARE(m_q2->sounds().names(), QStringList{"SND_SKIPFOUND"});
     QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"mine", "base1x", "keep"}));
@@ -539,7 +539,7 @@ void TestLevelsPage::skippedLevelsKeptOnCancel()
     });
     auto form = startMainWindow();
     QCOMPARE(shown, 1);
-    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
     QVERIFY(QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
     // Offered again; OK with nothing selected removes nothing but the file.
     ModalAnswers ok([&](QDialog& dialog) {
@@ -550,11 +550,11 @@ void TestLevelsPage::skippedLevelsKeptOnCancel()
         skip.ui().btnOK->click();
         return dialog.result();
     });
-    QVERIFY(form->ProcessSkippedLevels());
+    QVERIFY(form->levels().ProcessSkippedLevels());
     QCOMPARE(shown, 2);
-    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
     QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
-    QVERIFY(!form->ProcessSkippedLevels());
+    QVERIFY(!form->levels().ProcessSkippedLevels());
     QCOMPARE(shown, 2);
 }
 
@@ -579,15 +579,15 @@ void TestLevelsPage::undeletableSkippedListIsOfferedAgain()
             ::chmod(dir.constData(), 0755);
             QSKIP("permissions do not bind here");
         }
-        form->LoadPlayList();
+        form->levels().LoadPlayList();
     }
     ::chmod(dir.constData(), 0755);
     QCOMPARE(shown, 1);
-    QCOMPARE(form->playList(), QStringList{"q2dm2"});
+    QCOMPARE(form->levels().playList(), QStringList{"q2dm2"});
     QVERIFY(msgbox::shown().isEmpty());
     // Still there, so it comes up again; this time it goes.
     QVERIFY(QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
-    QVERIFY(form->ProcessSkippedLevels());
+    QVERIFY(form->levels().ProcessSkippedLevels());
     QCOMPARE(shown, 2);
     QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
     QVERIFY(msgbox::shown().isEmpty());
@@ -620,7 +620,7 @@ void TestLevelsPage::skippedLevelsDialogLooksAsDesigned()
     // Leftover selections of an earlier run are gone when the dialog opens again.
     form->levels().skipListDialog().setEntries({"x"});
     form->levels().skipListDialog().ui().lbMapList->selectAll();
-    QVERIFY(form->ProcessSkippedLevels());
+    QVERIFY(form->levels().ProcessSkippedLevels());
     QVERIFY(checked);
 }
 
@@ -639,11 +639,11 @@ void TestLevelsPage::deleteSkippedWithoutFile()
                             "to selectively delete them from your map list with this function."));
     QCOMPARE(boxes.first().buttons, QList<msgbox::Button>{msgbox::Button::Ok});
     QVERIFY(m_q2->sounds().names().isEmpty());
-    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
 
     // A directory in the file's place cannot be opened either.
     QDir().mkdir(m_q2->file(QStringLiteral("qskipped.txt")));
-    QVERIFY(!form->ProcessSkippedLevels());
+    QVERIFY(!form->levels().ProcessSkippedLevels());
 }
 
 void TestLevelsPage::skippedDialogRunsModally()
@@ -659,8 +659,8 @@ void TestLevelsPage::skippedDialogRunsModally()
         dialog->ui().btnAll->click();
         QTest::keyClick(dialog->ui().lbMapList, Qt::Key_Return);
     });
-    form->LoadPlayList();
-    QCOMPARE(form->playList(), QStringList{"q2dm1"});
+    form->levels().LoadPlayList();
+    QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
 }
 
 void TestLevelsPage::verifyAsksAboutMissingLevels()
@@ -676,14 +676,13 @@ void TestLevelsPage::verifyAsksAboutMissingLevels()
         dialog.findChild<QPushButton*>(buttons.at(asked.size() - 1))->click();
         return dialog.result();
     });
-    form->state().VerifyResult = QStringLiteral("stale");
-    form->VerifyPlayList();
+        form->levels().VerifyPlayList();
     // q2dm9 is not Q2DM9: exact names only. base1 is the first word of a maps.lst line.
     QCOMPARE(asked, (QStringList{"Warning, the map m1.bsp cannot be found on your hard drive.",
                                  "Warning, the map m2.bsp cannot be found on your hard drive.",
                                  "Warning, the map q2dm9.bsp cannot be found on your hard drive."}));
-    QCOMPARE(form->playList(), (QStringList{"m2", "here", "base1"}));
-    QCOMPARE(form->state().VerifyResult, QStringLiteral("All"));
+    QCOMPARE(form->levels().playList(), (QStringList{"m2", "here", "base1"}));
+    QCOMPARE(form->levels().verifyResult(), VerifyResult::YesToAll);
     // Removed levels do not go back to Available Levels.
     QVERIFY(!form->levels().availableLevels().holds(QStringLiteral("m1")));
 
@@ -694,10 +693,10 @@ void TestLevelsPage::verifyAsksAboutMissingLevels()
         static_cast<TVerifyForm&>(dialog).ui().bbtnAbort->click();
         return dialog.result();
     });
-    form->VerifyPlayList();
+    form->levels().VerifyPlayList();
     QCOMPARE(asked.size(), 1);
-    QCOMPARE(form->state().VerifyResult, QStringLiteral("Abort"));
-    QCOMPARE(form->playList(), (QStringList{"m2", "here", "base1"}));
+    QCOMPARE(form->levels().verifyResult(), VerifyResult::Abort);
+    QCOMPARE(form->levels().playList(), (QStringList{"m2", "here", "base1"}));
 }
 
 void TestLevelsPage::verifyDialogLooksAsDesigned()
@@ -731,10 +730,10 @@ void TestLevelsPage::verifyDialogLooksAsDesigned()
         }
         return dialog.result();
     });
-    form->VerifyPlayList();
+    form->levels().VerifyPlayList();
     QCOMPARE(round, 1);
-    QCOMPARE(form->state().VerifyResult, QStringLiteral("All"));
-    QVERIFY(form->playList().isEmpty());
+    QCOMPARE(form->levels().verifyResult(), VerifyResult::YesToAll);
+    QVERIFY(form->levels().playList().isEmpty());
 }
 
 void TestLevelsPage::verifyDialogRunsModally()
@@ -757,9 +756,9 @@ void TestLevelsPage::verifyDialogRunsModally()
             });
         });
     });
-    form->VerifyPlayList();
-    QCOMPARE(form->playList(), QStringList{"m3"});
-    QCOMPARE(form->state().VerifyResult, QStringLiteral("No"));
+    form->levels().VerifyPlayList();
+    QCOMPARE(form->levels().playList(), QStringList{"m3"});
+    QCOMPARE(form->levels().verifyResult(), VerifyResult::No);
 }
 
 void TestLevelsPage::verifyAutoRemoveAndGreyedBox()
@@ -775,14 +774,14 @@ void TestLevelsPage::verifyAutoRemoveAndGreyedBox()
     });
     // Greyed is not checked: the question is asked.
     form->ui().cbAutoRemove->setCheckState(Qt::PartiallyChecked);
-    form->VerifyPlayList();
+    form->levels().VerifyPlayList();
     QCOMPARE(asked, 2);
-    QCOMPARE(form->playList().size(), 3);
+    QCOMPARE(form->levels().playList().size(), 3);
     form->ui().cbAutoRemove->setCheckState(Qt::Checked);
-    form->VerifyPlayList();
+    form->levels().VerifyPlayList();
     QCOMPARE(asked, 2);
-    QCOMPARE(form->playList(), QStringList{"here"});
-    QCOMPARE(form->state().VerifyResult, QString());
+    QCOMPARE(form->levels().playList(), QStringList{"here"});
+    QCOMPARE(form->levels().verifyResult(), VerifyResult::None);
 }
 
 void TestLevelsPage::verifyWithoutMapsListFails()
@@ -793,12 +792,12 @@ void TestLevelsPage::verifyWithoutMapsListFails()
     QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
     form->ui().cbAutoRemove->setCheckState(Qt::Checked);
     try {
-        form->VerifyPlayList();
+        form->levels().VerifyPlayList();
         QFAIL("no error");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("File not found"));
     }
-    QCOMPARE(form->playList(), (QStringList{"here", "m1"}));
+    QCOMPARE(form->levels().playList(), (QStringList{"here", "m1"}));
 }
 
 void TestLevelsPage::titlesUnderTheLists()
@@ -812,11 +811,11 @@ void TestLevelsPage::titlesUnderTheLists()
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     Ui::Tmainform& ui = form->ui();
-    QCOMPARE(form->state().LastHoverIndex, -1);
+    QCOMPARE(form->levels().lastHoverIndex(), -1);
 
     hover(ui.SrcList, 0);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("First Arena\nby me"));
-    QCOMPARE(form->state().LastHoverIndex, 0);
+    QCOMPARE(form->levels().lastHoverIndex(), 0);
     // Same row index in the other list: nothing changes there.
     hover(ui.DstList, 0);
     QCOMPARE(ui.lblDstMapDesc->text(), QString());
@@ -832,7 +831,7 @@ void TestLevelsPage::titlesUnderTheLists()
     // Below the last item: nothing changes.
     hover(ui.SrcList, -1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
-    QCOMPARE(form->state().LastHoverIndex, 1);
+    QCOMPARE(form->levels().lastHoverIndex(), 1);
 
     // The play list: q2dm7 is found as Q2DM7.BSP; base1 has no level file.
     hover(ui.DstList, 0);
@@ -866,15 +865,15 @@ void TestLevelsPage::titleFetchShowsSearchingAndShutsOutMoves()
     // Runs while the title display lets pending events through, before the file is read.
     QTimer::singleShot(0, [&] {
         during = ui.lblSrcMapDesc->text();
-        busyDuring = form->state().HoverBusy;
+        busyDuring = form->levels().hoverBusy();
         hover(ui.SrcList, 1);
     });
     hover(ui.SrcList, 0);
     QCOMPARE(during, QStringLiteral("Searching..."));
     QVERIFY(busyDuring);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("One"));
-    QCOMPARE(form->state().LastHoverIndex, 0);
-    QVERIFY(!form->state().HoverBusy);
+    QCOMPARE(form->levels().lastHoverIndex(), 0);
+    QVERIFY(!form->levels().hoverBusy());
 }
 
 QTEST_MAIN(TestLevelsPage)

@@ -66,9 +66,11 @@ void referenceVerify(QStringList& list, const QString& mapsDir, const QString& m
     while (i < list.size()) {
         const QString e = list.at(i);
         bool present = false;
+        // As a Linux engine opens it: maps/<name>.bsp, then maps/<name in lower case>.bsp (ASCII only).
         QDir dir(mapsDir);
+        const QString lower = QString::fromLatin1(e.toLatin1().toLower());
         for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
-            if (name.endsWith(QStringLiteral(".bsp"), Qt::CaseInsensitive) && name.chopped(4) == e) {
+            if (name.endsWith(QStringLiteral(".bsp")) && (name.chopped(4) == e || name.chopped(4) == lower)) {
                 present = true;
                 break;
             }
@@ -117,6 +119,7 @@ private Q_SLOTS:
     void answers();
     void autoRemoveAsksNothing();
     void unreadableMapsListEndsTheCheck();
+    void unlistableMapsFolderEndsTheCheck();
     void sameResultsAsLookingUpEveryLevel();
 };
 
@@ -136,7 +139,7 @@ void TestPlayListVerifier::emptyListReadsNothing()
 void TestPlayListVerifier::presentLevelsNeedNoMapsList()
 {
     // maps.lst is missing, but every level is a file: no error, no question.
-    Install q2({"q2dm1.bsp", "Base1.BSP", "odd.Bsp"}, std::nullopt);
+    Install q2({"q2dm1.bsp", "Base1.bsp", "odd.bsp"}, std::nullopt);
     PlayList play({"q2dm1", "Base1", "odd"});
     LevelPresence presence(q2.maps(), q2.mapsList());
     QString result;
@@ -152,7 +155,6 @@ void TestPlayListVerifier::presence_data()
     QTest::addColumn<QString>("level");
     QTest::addColumn<bool>("present");
     QTest::newRow("file, same case") << "Q2DM1" << true;
-    QTest::newRow("file, other case") << "q2dm1" << false;
     QTest::newRow("first word of maps.lst") << "base1" << true;
     QTest::newRow("maps.lst, other case") << "BASE1" << false;
     QTest::newRow("maps.lst line without blank") << "lonely" << false;
@@ -160,13 +162,17 @@ void TestPlayListVerifier::presence_data()
     QTest::newRow("second word of maps.lst") << "Outer" << false;
     QTest::newRow("trailing blank") << "Q2DM1 " << false;
     QTest::newRow("directory entry") << "folder" << true;
+    // What a Linux engine opens: maps/<name>.bsp exactly, then maps/<lower-case name>.bsp.
+    QTest::newRow("lower-case file of a mixed name") << "Lower" << true;
+    QTest::newRow("upper-case extension") << "Arena" << false;
+    QTest::newRow("mixed file of a lower-case name") << "q2dm1" << false;
 }
 
 void TestPlayListVerifier::presence()
 {
     QFETCH(QString, level);
     QFETCH(bool, present);
-    Install q2({"Q2DM1.BSP"}, QByteArray("base1 Outer Base\r\nlonely\r\n indented x\r\n"));
+    Install q2({"Q2DM1.bsp", "lower.bsp", "Arena.BSP"}, QByteArray("base1 Outer Base\r\nlonely\r\n indented x\r\n"));
     QDir().mkdir(q2.maps() + QStringLiteral("folder.bsp"));
     LevelPresence presence(q2.maps(), q2.mapsList());
     QCOMPARE(presence.isPresent(level), present);
@@ -237,6 +243,26 @@ void TestPlayListVerifier::autoRemoveAsksNothing()
     QCOMPARE(play.names(), (QStringList{"ok1", "ok2"}));
     QVERIFY(dialog.asked.isEmpty());
     QCOMPARE(result, QString());
+}
+
+// A maps folder that cannot be listed is an error, never an empty folder: auto-remove would empty the list.
+void TestPlayListVerifier::unlistableMapsFolderEndsTheCheck()
+{
+    Install q2({}, QByteArray("base1 x\r\n"));
+    QVERIFY(QDir(q2.maps()).removeRecursively());
+    QFile blocker(q2.dir.path() + QStringLiteral("/maps"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    PlayList play({"ok1", "base1"});
+    LevelPresence presence(q2.maps(), q2.mapsList());
+    ScriptedDialog dialog;
+    QString result;
+    try {
+        verifyPlayList(play, presence, true, result, std::ref(dialog));
+        QFAIL("the unlistable folder was not reported");
+    } catch (const AppError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Cannot read the levels folder ") + q2.maps() + QStringLiteral(": Not a directory"));
+    }
+    QCOMPARE(play.count(), 2);
 }
 
 void TestPlayListVerifier::unreadableMapsListEndsTheCheck()

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
@@ -214,7 +215,7 @@ void TestMotdPage::fileRoundTrip()
     {
         Page page(makeMainWindow());
         QCOMPARE(page.form->motd().editor().text(), byTheRules(file));
-        page.form->WriteServerMessage();
+        page.form->motd().WriteServerMessage();
     }
     QCOMPARE(QFile::exists(fq.file(MessageFile)), !expected.isNull());
     QCOMPARE(fq.readProgramFile(MessageFile), expected);
@@ -225,7 +226,7 @@ void TestMotdPage::fileRoundTrip()
     // One trip makes the file settle: loading and writing it again changes nothing.
     {
         Page page(makeMainWindow());
-        page.form->WriteServerMessage();
+        page.form->motd().WriteServerMessage();
     }
     QCOMPARE(fq.readProgramFile(MessageFile), expected);
 }
@@ -256,7 +257,7 @@ void TestMotdPage::colourButtons()
     page.edit.setTextCursor(selection);
     page.click(page.ui.btnMakeWhite);
 
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({'H', 'e' + 128, 'l' + 128, 'l', 'o', 161, 161, '?', 13, 10}));
 }
 
@@ -275,7 +276,7 @@ void TestMotdPage::colourButtonsKeepTheFocus()
     }
     page.click(page.ui.btnMakeGreen);
     page.type(QStringLiteral("X")); // replaces the selection, in green
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({'X' + 128, 13, 10}));
 }
 
@@ -333,7 +334,7 @@ void TestMotdPage::bars()
     for (int i = cursor.selectionStart(); i < cursor.selectionEnd(); ++i)
         QCOMPARE(colourAt(page.edit, i), QColor(225, 113, 0));
 
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(QFile::exists(fq.file(MessageFile)), !expectedFile.isEmpty());
     QCOMPARE(fq.readProgramFile(MessageFile), expectedFile);
 }
@@ -366,7 +367,7 @@ void TestMotdPage::lineLimit()
     page.edit.insertPlainText(message);
     msgbox::clearShown();
 
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     if (!expected.isNull()) {
         QVERIFY(msgbox::shown().isEmpty());
         QCOMPARE(fq.readProgramFile(MessageFile), expected);
@@ -392,7 +393,7 @@ void TestMotdPage::markerTextIsAMessage()
     fq.writeProgramFile(MessageFile, "Old\r\n");
     Page page(makeMainWindow());
     page.edit.setPlainText(QStringLiteral("[Error]"));
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), QByteArray("[Error]\r\n"));
     QVERIFY(msgbox::shown().isEmpty());
 }
@@ -433,7 +434,7 @@ void TestMotdPage::deleteRules()
     for (const QString& name : bars)
         page.form->findChild<QAbstractButton*>(name)->click();
 
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(QFile::exists(fq.file(MessageFile)), fileAfter);
     QVERIFY(msgbox::shown().isEmpty());
 }
@@ -449,7 +450,7 @@ void TestMotdPage::deleteFailureIsIgnored()
         Unprivileged nobody({fakeRoot(fq.quake2Dir())});
         if (!nobody.binds())
             QSKIP("permissions do not bind here");
-        page.form->WriteServerMessage();
+        page.form->motd().WriteServerMessage();
     }
     ::chmod(QFile::encodeName(fq.programDir()).constData(), 0755);
     QCOMPARE(fq.readProgramFile(MessageFile), QByteArray("Old\r\n"));
@@ -470,13 +471,13 @@ void TestMotdPage::readOnlyProgramDirectory()
         if (!nobody.binds())
             QSKIP("permissions do not bind here");
         try {
-            page.form->WriteServerMessage();
+            page.form->motd().WriteServerMessage();
         } catch (const AppError& e) {
             thrown = !e.text().isEmpty();
         }
         // Through the handler boundary the central report shows it.
         msgbox::clearShown();
-        guarded([&] { page.form->WriteServerMessage(); });
+        guarded([&] { page.form->motd().WriteServerMessage(); });
     }
     ::chmod(QFile::encodeName(fq.programDir()).constData(), 0755);
     QVERIFY(thrown);
@@ -537,46 +538,51 @@ void TestMotdPage::oversizedFile()
     QCOMPARE(page.form->motd().editor().text(), loads ? byTheRules(file) : QuakeText());
     if (loads)
         return;
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), file);
     // A colour chosen for typing is no edit.
     page.form->motd().btnMakeGreenClick();
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), file);
     QVERIFY(msgbox::shown().isEmpty());
 
     page.edit.insertPlainText(QStringLiteral("Hi"));
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({200, 233, 13, 10}));
 
     // Emptied by the user, the message is deleted as any other.
-    page.form->GetServerMsg();
+    page.form->motd().GetServerMsg();
     QCOMPARE(page.form->motd().editor().text().lines().first().size(), 2);
     fq.writeProgramFile(MessageFile, file);
-    page.form->GetServerMsg();
+    page.form->motd().GetServerMsg();
     page.edit.insertPlainText(QStringLiteral("x"));
     QTest::keyClick(&page.edit, Qt::Key_Backspace);
-    page.form->WriteServerMessage();
+    page.form->motd().WriteServerMessage();
     QVERIFY(!QFile::exists(fq.file(MessageFile)));
 }
 
 void TestMotdPage::unreadableFiles_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("no read permission") << "unreadable";
-    QTest::newRow("a directory in its place") << "directory";
+    QTest::addColumn<QString>("reason"); // empty: nothing to report
+    QTest::newRow("missing") << "missing" << "";
+    QTest::newRow("no read permission") << "unreadable" << "File access denied";
+    QTest::newRow("a directory in its place") << "directory" << "File access denied";
+    QTest::newRow("a FIFO in its place") << "fifo" << "File access denied";
 }
 
 void TestMotdPage::unreadableFiles()
 {
     QFETCH(QString, how);
+    QFETCH(QString, reason);
     FakeQuake2 fq;
     if (how == "unreadable") {
         fq.writeProgramFile(MessageFile, "Secret\r\n");
         QFile::setPermissions(fq.file(MessageFile), QFile::Permissions());
     } else if (how == "directory") {
         QVERIFY(QDir().mkpath(fq.file(MessageFile)));
+    } else if (how == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(fq.file(MessageFile)).constData(), 0600), 0);
     }
     std::unique_ptr<Tmainform> form = makeMainWindow();
     // Something in the editor: a reload that finds nothing leaves it empty.
@@ -585,11 +591,19 @@ void TestMotdPage::unreadableFiles()
         Unprivileged nobody({fakeRoot(fq.quake2Dir())});
         if (how == "unreadable" && !nobody.binds())
             QSKIP("permissions do not bind here");
-        form->GetServerMsg();
+        form->motd().GetServerMsg();
     }
     QVERIFY(form->ui().reServerMsg->toPlainText().isEmpty());
     QVERIFY(form->motd().editor().text().isEmpty());
-    QVERIFY(msgbox::shown().isEmpty());
+    if (reason.isEmpty()) {
+        QVERIFY(msgbox::shown().isEmpty());
+        return;
+    }
+    // Reported, and kept: the empty editor does not delete a message the user never saw.
+    QVERIFY(!msgbox::shown().isEmpty());
+    QCOMPARE(msgbox::shown().last().text, QStringLiteral("Cannot read ") + fq.file(MessageFile) + QStringLiteral(": ") + reason);
+    form->motd().WriteServerMessage();
+    QVERIFY(QFileInfo(fq.file(MessageFile)).exists());
 }
 
 QTEST_MAIN(TestMotdPage)

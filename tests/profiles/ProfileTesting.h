@@ -1,8 +1,9 @@
 #pragma once
 // Helpers shared by the settings and profile tests: INI files written by hand, and every stored setting read
-// off the real window's controls by its objectName.
+// off the real window's controls, found through the window's own binder.
 #include "FakeQuake2.h"
 #include "app/MainForm.h"
+#include "profiles/ProfileBinder.h"
 #include "profiles/SettingKeys.h"
 #include "support/Ini.h"
 #include "support/RadioGroup.h"
@@ -48,26 +49,36 @@ template <class T> T* widget(Tmainform& form, const QString& objectName)
     return w;
 }
 
+// The control that shows a key's setting.
+template <class T> T* control(Tmainform& form, const SettingKey& key)
+{
+    auto* w = qobject_cast<T*>(form.binder().control(key.member));
+    if (w == nullptr)
+        qFatal("no control for %s", qPrintable(key.key));
+    return w;
+}
+
 // What a control shows for a key, in the key's stored form.
 inline QString shownValue(Tmainform& form, const SettingKey& key)
 {
-    if (key.control.isEmpty())
-        return form.state().CurrentUser;
+    QWidget* shown = form.binder().control(key.member);
+    if (shown == nullptr)
+        return form.profile().currentUser;
     switch (key.kind) {
     case SettingKind::Check: {
-        const Qt::CheckState s = widget<QCheckBox>(form, key.control)->checkState();
+        const Qt::CheckState s = control<QCheckBox>(form, key)->checkState();
         return s == Qt::Checked     ? QStringLiteral("CHK")
                : s == Qt::Unchecked ? QStringLiteral("UNC")
                                     : QStringLiteral("GRAY");
     }
     case SettingKind::Text:
-        if (auto* combo = form.findChild<QComboBox*>(key.control))
+        if (auto* combo = qobject_cast<QComboBox*>(shown))
             return combo->currentText();
-        return widget<QLineEdit>(form, key.control)->text();
+        return control<QLineEdit>(form, key)->text();
     case SettingKind::Index:
-        return QString::number(widget<RadioGroup>(form, key.control)->itemIndex());
+        return QString::number(control<RadioGroup>(form, key)->itemIndex());
     case SettingKind::Position:
-        return QString::number(widget<QSlider>(form, key.control)->value());
+        return QString::number(control<QSlider>(form, key)->value());
     }
     return {};
 }

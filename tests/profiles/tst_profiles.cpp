@@ -97,7 +97,7 @@ void TestProfiles::newProfileSavesTheOldOneAndStartsFromDefaults()
     q2.addLevels({QStringLiteral("mine.bsp"), QStringLiteral("yours.bsp")});
     q2.writeProgramFile(QStringLiteral("untitled_maps.txt"), "mine\r\n");
     auto form = startMainWindow();
-    QCOMPARE(form->playList(), QStringList{QStringLiteral("mine")});
+    QCOMPARE(form->levels().playList(), QStringList{QStringLiteral("mine")});
     auto& ui = form->ui();
     ui.edFragLimit->setText(QStringLiteral("50"));
     ui.cbUseEmpathy->setCheckState(Qt::Checked);
@@ -112,7 +112,7 @@ void TestProfiles::newProfileSavesTheOldOneAndStartsFromDefaults()
     QVERIFY(!user.stillOpenAfterOk);
     // The old profile was saved under its own name; the new one starts from the defaults.
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("50"));
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("night"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("night"));
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("0"));
     QCOMPARE(ui.cbUseEmpathy->checkState(), Qt::Unchecked);
     QVERIFY(ui.pnEmp->isHidden());
@@ -120,7 +120,7 @@ void TestProfiles::newProfileSavesTheOldOneAndStartsFromDefaults()
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("night"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("night"));
     QVERIFY(!form->state().LoadingSettings);
-    QVERIFY(form->playList().isEmpty());
+    QVERIFY(form->levels().playList().isEmpty());
     // Its files come with the next save.
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("night.ini"))));
     form->show();
@@ -148,7 +148,7 @@ void TestProfiles::copyKeepsTheSettingsUnderTheNewName()
 
     QCOMPARE(user.captions, QStringList{QStringLiteral("Copy Deathmatch Profile")});
     QCOMPARE(user.questions, QStringList{QStringLiteral("What name do you want to copy the current profile to?")});
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("copy_1"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("copy_1"));
     QCOMPARE(ui.edHost->text(), QStringLiteral("Copied Host"));
     QCOMPARE(ui.tbKickback->value(), 40);
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("copy_1"));
@@ -179,7 +179,7 @@ void TestProfiles::copyAfterNewStillCopies()
     DialogUser second{{QStringLiteral("fresh2")}};
     RunnerScope runner(second);
     form->ui().bbtnCopyProfile->click();
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("fresh2"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("fresh2"));
     QCOMPARE(form->ui().edTimeLimit->text(), QStringLiteral("20"));
     QCOMPARE(storedValue(q2, QStringLiteral("fresh"), QStringLiteral("TimeLimit")), QStringLiteral("20"));
 }
@@ -201,7 +201,7 @@ void TestProfiles::declinedOverwriteKeepsTheDialogOpen()
     QCOMPARE(msgbox::shown()[0].text, OverwriteQuestion);
     // The second round found the field emptied and took the new name.
     QCOMPARE(user.shownNames, QStringList({QString(), QString()}));
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("beta"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("beta"));
     QCOMPARE(storedValue(q2, QStringLiteral("Alpha"), QStringLiteral("FragLimit")), QStringLiteral("3"));
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("66"));
 }
@@ -219,7 +219,7 @@ void TestProfiles::confirmedOverwriteTakesTheListedProfile()
     }
     QCOMPARE(msgbox::shown().size(), 1);
     // New onto an existing profile loads what it stored, under the listed spelling.
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("Alpha"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("Alpha"));
     QCOMPARE(form->ui().edHost->text(), QStringLiteral("alpha host"));
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"Alpha", "untitled"}));
 
@@ -229,7 +229,7 @@ void TestProfiles::confirmedOverwriteTakesTheListedProfile()
     DialogUser user{{QStringLiteral("alpha")}};
     RunnerScope runner(user);
     form->ui().bbtnCopyProfile->click();
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("Alpha"), QStringLiteral("HostName")), QStringLiteral("replaced"));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("alpha.ini")));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("ALPHA.ini")));
@@ -244,7 +244,7 @@ void TestProfiles::cancelChangesNothing()
     RunnerScope runner(user);
     form->ui().bbtnNewProfile->click();
     QVERIFY(!user.stillOpenAfterOk);
-    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("12"));
     QVERIFY(programDirFiles(q2).isEmpty());
 }
@@ -275,8 +275,8 @@ void TestProfiles::nameFieldTakesOnlyNameCharacters()
     form->ui().bbtnNewProfile->click();
     TNewProfileForm::setRunner({});
     QCOMPARE(seen, QStringList({"myprof1_x-Y", "aetcevilnameinib", "15", "ab"}));
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("2F2Fpwn"));
-    form->WriteUserSettings();
+    QCOMPARE(form->profile().currentUser, QStringLiteral("2F2Fpwn"));
+    form->settings().WriteUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral("2F2Fpwn.ini"))));
     QCOMPARE(QDir(q2.quake2Dir()).entryList(QDir::Files), QStringList());
 }
@@ -288,13 +288,13 @@ void TestProfiles::emptyNameIsAccepted()
     DialogUser user{{QStringLiteral("")}};
     RunnerScope runner(user);
     form->ui().bbtnNewProfile->click();
-    QCOMPARE(form->state().CurrentUser, QString());
+    QCOMPARE(form->profile().currentUser, QString());
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"", "untitled"}));
     QCOMPARE(form->ui().cbCurrentUserFiles->currentIndex(), 0);
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral(".ini"))));
     // Listed as an empty entry from now on.
-    form->LoadIniValues();
+    form->settings().LoadIniValues();
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"", "untitled"}));
 }
 
@@ -305,15 +305,15 @@ void TestProfiles::programNameStoresIntoTheProgramIni()
     DialogUser user{{QStringLiteral("VelStrom")}};
     RunnerScope runner(user);
     form->ui().bbtnCopyProfile->click();
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("velstrom"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("velstrom"));
     form->ui().edPort->setText(QStringLiteral("27000"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("velstrom"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("Port")), QStringLiteral("27000"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("UNC"));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("VelStrom.ini")));
     // It drops out of the list at the next refill.
-    form->LoadIniValues();
+    form->settings().LoadIniValues();
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"untitled"}));
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("27000"));
 }
@@ -328,7 +328,7 @@ void TestProfiles::pickingAProfileSavesAndSwitches()
     q2.writeProgramFile(QStringLiteral("alpha_maps.txt"), "mine\r\n");
     q2.writeProgramFile(QStringLiteral("beta_maps.txt"), "yours\r\n");
     auto form = startMainWindow();
-    QCOMPARE(form->playList(), QStringList{QStringLiteral("mine")});
+    QCOMPARE(form->levels().playList(), QStringList{QStringLiteral("mine")});
     auto& ui = form->ui();
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("alpha"));
     ui.edHost->setText(QStringLiteral("alpha's host"));
@@ -337,7 +337,7 @@ void TestProfiles::pickingAProfileSavesAndSwitches()
     ui.cbCurrentUserFiles->setFocus();
     QTest::keyClick(ui.cbCurrentUserFiles, Qt::Key_Down);
 
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("beta"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("beta"));
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("22"));
     QVERIFY(ui.edHost->text().isEmpty());
     QVERIFY(!ui.pnEmp->isHidden());
@@ -348,7 +348,7 @@ void TestProfiles::pickingAProfileSavesAndSwitches()
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("beta"));
     // beta itself is not rewritten by the switch.
     QCOMPARE(storedValue(q2, QStringLiteral("beta"), QStringLiteral("HostName")), QStringLiteral("<missing>"));
-    QCOMPARE(form->playList(), QStringList{QStringLiteral("yours")});
+    QCOMPARE(form->levels().playList(), QStringList{QStringLiteral("yours")});
     QCOMPARE(q2.readProgramFile(QStringLiteral("alpha_maps.txt")), QByteArray("mine\r\n"));
 }
 
@@ -363,7 +363,7 @@ void TestProfiles::pickingNoneMakesUntitledCurrent()
     QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList({"alpha", "none"}));
     ui.cbCurrentUserFiles->setFocus();
     QTest::keyClick(ui.cbCurrentUserFiles, Qt::Key_Down);
-    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("0"));
     // "untitled" has no file: the list shows its first entry.
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("alpha"));
@@ -376,7 +376,7 @@ void TestProfiles::programSelectionDoesNotSwitch()
     writeIni(q2, QStringLiteral("beta"), {});
     auto form = makeMainWindow();
     form->ui().cbCurrentUserFiles->setCurrentIndex(1);
-    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(form->profile().currentUser, Untitled);
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
 }
 
@@ -408,7 +408,7 @@ void TestProfiles::deleteAsksFirst()
     QCOMPARE(msgbox::shown()[0].text, QStringLiteral("Are you sure you want to delete this profile?"));
     QCOMPARE(QFile::exists(q2.file(QStringLiteral("alpha.ini"))), !yes);
     QCOMPARE(QFile::exists(q2.file(QStringLiteral("alpha_maps.txt"))), !yes);
-    QCOMPARE(form->state().CurrentUser, yes ? Untitled : QStringLiteral("alpha"));
+    QCOMPARE(form->profile().currentUser, yes ? Untitled : QStringLiteral("alpha"));
     QCOMPARE(form->ui().edFragLimit->text(), yes ? QStringLiteral("4") : QStringLiteral("99"));
     if (yes) {
         QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList{Untitled});
@@ -445,7 +445,7 @@ void TestProfiles::deleteWithoutUntitledFile()
     writeIni(q2, QStringLiteral("beta"), {{"FragLimit", "3"}});
     auto form = makeMainWindow();
     form->ui().bbtnDeleteProfile->click();
-    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("0"));
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"beta", "delta"}));
     QCOMPARE(form->ui().cbCurrentUserFiles->currentText(), QStringLiteral("beta"));
@@ -482,7 +482,7 @@ void TestProfiles::realDialogRunsModally()
     QTimer::singleShot(0, [&act] { act(0); });
     form->ui().bbtnNewProfile->click();
     QCOMPARE(seen, QStringList({"New Deathmatch Profile", "modal", "open after Esc", "open after Enter"}));
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("modal1"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("modal1"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 

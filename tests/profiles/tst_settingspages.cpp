@@ -46,6 +46,8 @@ private Q_SLOTS:
     void pastedTextIsNotFiltered();
     void skipKeyTakesAnyOneCharacter_data();
     void skipKeyTakesAnyOneCharacter();
+    void quotesNeverReachTheScript_data();
+    void quotesNeverReachTheScript();
     void soundSwitchFollowsTheBox();
 };
 
@@ -77,8 +79,8 @@ void TestSettingsPages::noServerTypeLeavesTheEnabling()
     writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "dedicated"}});
     auto form = makeMainWindow();
     QVERIFY(form->ui().edROPW->isEnabled());
-    form->state().CurrentUser = QStringLiteral("none");
-    form->NewCurrentUser();
+    form->profile().currentUser = QStringLiteral("none");
+    form->settings().NewCurrentUser();
     QCOMPARE(form->ui().rsServType->itemIndex(), -1);
     QVERIFY(form->ui().edROPW->isEnabled());
 }
@@ -163,12 +165,12 @@ void TestSettingsPages::loadedHandicapShowsThePanelSilently()
     auto form = makeMainWindow();
     auto& ui = form->ui();
     q2.sounds().clear();
-    form->state().CurrentUser = QStringLiteral("on");
-    form->NewCurrentUser();
+    form->profile().currentUser = QStringLiteral("on");
+    form->settings().NewCurrentUser();
     QVERIFY(!ui.pnEmp->isHidden());
     QVERIFY(!q2.sounds().names().contains(EmpathySound));
-    form->state().CurrentUser = QStringLiteral("grey");
-    form->NewCurrentUser();
+    form->profile().currentUser = QStringLiteral("grey");
+    form->settings().NewCurrentUser();
     QVERIFY(ui.pnEmp->isHidden());
     QVERIFY(!q2.sounds().names().contains(EmpathySound));
 }
@@ -273,6 +275,10 @@ void TestSettingsPages::skipKeyTakesAnyOneCharacter_data()
                            << "-";
     QTest::newRow("only one") << "ab"
                               << "a";
+    QTest::newRow("double quote") << "\"q"
+                                  << "q";
+    QTest::newRow("semicolon") << ";q"
+                               << "q";
 }
 
 void TestSettingsPages::skipKeyTakesAnyOneCharacter()
@@ -285,6 +291,32 @@ void TestSettingsPages::skipKeyTakesAnyOneCharacter()
     e->setFocus();
     QTest::keyClicks(e, typed);
     QCOMPARE(e->text(), shown);
+}
+
+void TestSettingsPages::quotesNeverReachTheScript_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("host name") << "edHost";
+    QTest::newRow("password") << "edPW";
+    QTest::newRow("rcon password") << "edROPW";
+}
+
+// The values written between double quotes take no double quote, typed or pasted.
+void TestSettingsPages::quotesNeverReachTheScript()
+{
+    QFETCH(QString, name);
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    QLineEdit* e = edit(*form, name);
+    e->setEnabled(true);
+    e->clear();
+    e->setFocus();
+    typeText(e, QStringLiteral("x\";quit"));
+    QCOMPARE(e->text(), QStringLiteral("x;quit"));
+    e->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("a\"b"));
+    QTest::keySequence(e, QKeySequence::Paste);
+    QCOMPARE(e->text(), QString());
 }
 
 void TestSettingsPages::soundSwitchFollowsTheBox()
@@ -303,7 +335,7 @@ void TestSettingsPages::soundSwitchFollowsTheBox()
     q2.sounds().clear();
     form->PlaySoundEvent(QStringLiteral("SND_GO"), false);
     QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_GO")});
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("UNC"));
 }
 

@@ -52,8 +52,10 @@ private Q_SLOTS:
     void checkTexts();
     void indexesAndPositionsAreClamped_data();
     void indexesAndPositionsAreClamped();
-    void nonIntegerStopsTheLoad_data();
-    void nonIntegerStopsTheLoad();
+    void nonIntegerTakesItsDefault_data();
+    void nonIntegerTakesItsDefault();
+    void invalidProfileNameIsNotUsed_data();
+    void invalidProfileNameIsNotUsed();
     void nonIntegerOnSwitchStillLoadsTheLists();
     void nonIntegerAtStartKeepsTheMessageFile();
     void savedFileFromScratchIsExact();
@@ -64,7 +66,7 @@ private Q_SLOTS:
     void storedProfileWithoutFile();
     void loadClearsTheTitleLabels();
     void unwritableDirectoryStopsTheSave();
-    void blockedProfileFileStopsTheSaveAtItsFirstKey();
+    void blockedProfileFileStopsTheSaveOfThatFile();
     void resetAllRestoresDefaults();
     void resetAllDeclinedChangesNothing();
     void corruptAndOddFilesLoad_data();
@@ -78,7 +80,7 @@ void TestSettingsStore::firstRunShowsTheDefaults()
     FakeQuake2 q2;
     auto form = makeMainWindow();
     auto& ui = form->ui();
-    QCOMPARE(form->state().CurrentUser, Untitled);
+    QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList{Untitled});
     QCOMPARE(ui.cbCurrentUserFiles->currentIndex(), 0);
     QCOMPARE(ui.edPort->text(), QStringLiteral("27910"));
@@ -170,13 +172,13 @@ void TestSettingsStore::checkTexts()
 
     auto form = makeMainWindow();
     for (const SettingKey& key : checkKeys())
-        QCOMPARE(int(widget<QCheckBox>(*form, key.control)->checkState()), state);
+        QCOMPARE(int(control<QCheckBox>(*form, key)->checkState()), state);
     // Only an unchecked box lets sounds play.
     QCOMPARE(form->state().SoundsEnabled, state == Qt::Unchecked);
     // A greyed handicap box does not count as checked.
     QCOMPARE(!form->ui().pnEmp->isHidden(), state == Qt::Checked);
 
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     for (const SettingKey& key : checkKeys())
         QCOMPARE(storedValue(q2, key.file == SettingFile::Profile ? Untitled : QStringLiteral("velstrom"), key.key),
                  saved);
@@ -242,45 +244,76 @@ void TestSettingsStore::indexesAndPositionsAreClamped()
     // The labels follow the loaded positions.
     QCOMPARE(ui.lblKickVal->text(), QString::number(ui.tbKickback->value() * 50));
     QCOMPARE(ui.lblFactor->text(), QLocale::system().toString((9 - ui.tbEmpathy->value()) / 2.0));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, Untitled, key), saved);
 }
 
-void TestSettingsStore::nonIntegerStopsTheLoad_data()
+void TestSettingsStore::nonIntegerTakesItsDefault_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("fallback");
     QTest::newRow("Teamplay") << "Teamplay"
-                              << "abc";
+                              << "abc"
+                              << "0";
     QTest::newRow("ServerType") << "ServerType"
-                                << "1.0";
+                                << "1.0"
+                                << "0";
     QTest::newRow("KickBack empty") << "KickBack"
-                                    << "";
+                                    << ""
+                                    << "10";
     QTest::newRow("Empathy exponent") << "Empathy"
-                                      << "1e2";
+                                      << "1e2"
+                                      << "1";
     QTest::newRow("Empathy too big") << "Empathy"
-                                     << "99999999999";
+                                     << "99999999999"
+                                     << "1";
 }
 
-// The load stops at the bad key: what comes before it is loaded, what comes after it is not, and the window is
-// not left in its loading state.
-void TestSettingsStore::nonIntegerStopsTheLoad()
+// A bad number is reported once and costs only its own key: every other key loads, the window is not left in its
+// loading state, and a close writes back everything the file held but the corrected value.
+void TestSettingsStore::nonIntegerTakesItsDefault()
 {
     QFETCH(QString, key);
     QFETCH(QString, stored);
+    QFETCH(QString, fallback);
     FakeQuake2 q2;
-    writeIni(q2, Untitled,
-             {{"FragLimit", "42"}, {key, stored}, {"HostName", "after the bad key"}, {"ConfigFile", "late.cfg"}});
+    q2.writeProgramFile(QStringLiteral("../baseq2/late.cfg"), "");
+    const KeyValues held = {{"FragLimit", "42"}, {"HostName", "after the bad key"}, {"MaxClients", "16"},
+                            {"Port", "27999"},   {"TimeOut", "300"},                 {"ConfigFile", "late.cfg"}};
+    writeIni(q2, Untitled, KeyValues{{key, stored}} + held);
     auto form = makeMainWindow();
     QCOMPARE(errorTexts(), QStringLiteral("'%1' is not a valid integer value").arg(stored));
-    auto& ui = form->ui();
-    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("42"));
-    QVERIFY(ui.cbConfigFiles->currentText() != u"late.cfg");
-    if (key != u"KickBack" && key != u"Empathy")
-        QVERIFY(ui.edHost->text() != u"after the bad key");
-    else
-        QCOMPARE(ui.edHost->text(), QStringLiteral("after the bad key")); // HostName is read before the positions
+    QCOMPARE(form->ui().cbConfigFiles->currentText(), QStringLiteral("late.cfg"));
+    QCOMPARE(shownValue(*form, *settingkeys::find(key)), fallback);
     QVERIFY(!form->state().LoadingSettings);
+    form->settings().WriteUserSettings();
+    for (const auto& [k, v] : held)
+        QCOMPARE(storedValue(q2, Untitled, k), v);
+    QCOMPARE(storedValue(q2, Untitled, key), fallback);
+}
+
+void TestSettingsStore::invalidProfileNameIsNotUsed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("up and out") << "../../../../outside/evil";
+    QTest::newRow("slash") << "a/b";
+    QTest::newRow("blank") << "my profile";
+}
+
+// A name read from the program INI follows the typed-name rule: nothing is ever made outside the program directory.
+void TestSettingsStore::invalidProfileNameIsNotUsed()
+{
+    QFETCH(QString, name);
+    FakeQuake2 q2;
+    writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", name}});
+    auto form = makeMainWindow();
+    QCOMPARE(errorTexts(), QStringLiteral("Profile name '%1' is not valid; using \"untitled\".").arg(name));
+    QCOMPARE(form->profile().currentUser, Untitled);
+    form->settings().WriteUserSettings();
+    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), Untitled);
+    QVERIFY(QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
+    QVERIFY(!QFile::exists(q2.file(name + QStringLiteral(".ini"))));
 }
 
 void TestSettingsStore::nonIntegerOnSwitchStillLoadsTheLists()
@@ -289,12 +322,12 @@ void TestSettingsStore::nonIntegerOnSwitchStillLoadsTheLists()
     writeIni(q2, QStringLiteral("broken"), {{"FragLimit", "7"}, {"ServerType", "x"}, {"Port", "1"}});
     auto form = makeMainWindow();
     form->ui().edPort->setText(QStringLiteral("555"));
-    form->state().CurrentUser = QStringLiteral("broken");
-    QVERIFY_THROWS_EXCEPTION(AppError, form->NewCurrentUser());
+    form->profile().currentUser = QStringLiteral("broken");
+    QVERIFY_THROWS_EXCEPTION(AppError, form->settings().NewCurrentUser());
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("7"));
-    QCOMPARE(form->ui().edPort->text(), QStringLiteral("555")); // after the bad key: untouched
+    QCOMPARE(form->ui().edPort->text(), QStringLiteral("1")); // after the bad key: loaded all the same
     QVERIFY(!form->state().LoadingSettings);
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("broken"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("broken"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("broken"));
 }
 
@@ -329,7 +362,7 @@ void TestSettingsStore::savedFileFromScratchIsExact()
     ui.tbEmpathy->setValue(4);
     ui.cbConfigFiles->setEditText(QStringLiteral("server.cfg"));
     ui.cbAutoRemove->setCheckState(Qt::Checked);
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
 
     QCOMPARE(q2.readProgramFile(QStringLiteral("velstrom.ini")),
              QByteArray("[Options]\r\nCurrentUser=untitled\r\nSoundDisable=UNC\r\nAutoRemove=CHK\r\n"));
@@ -375,12 +408,12 @@ void TestSettingsStore::profileFilesAreOwnerOnly()
     FakeQuake2 q2;
     auto form = makeMainWindow();
     form->ui().edPW->setText(QStringLiteral("hunter2"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     const QFileDevice::Permissions ownerOnly =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
     // A later save keeps it so.
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
 }
 
@@ -396,7 +429,7 @@ void TestSettingsStore::everySettingRoundTrips()
         // Every control away from its default.
         for (const SettingKey& key : checkKeys()) {
             const bool defaultChecked = settingkeys::defaultFor(key, true) == u"CHK";
-            widget<QCheckBox>(*form, key.control)->setCheckState(defaultChecked ? Qt::Unchecked : Qt::Checked);
+            control<QCheckBox>(*form, key)->setCheckState(defaultChecked ? Qt::Unchecked : Qt::Checked);
         }
         ui.cbQuadDrop->setCheckState(Qt::PartiallyChecked);
         ui.edFragLimit->setText(QStringLiteral("25"));
@@ -413,9 +446,9 @@ void TestSettingsStore::everySettingRoundTrips()
         ui.tbKickback->setValue(70);
         ui.tbEmpathy->setValue(6);
         ui.cbConfigFiles->setEditText(QStringLiteral("not listed.cfg"));
-        form->state().CurrentUser = QStringLiteral("night");
+        form->profile().currentUser = QStringLiteral("night");
         expected = shownSettings(*form);
-        form->WriteUserSettings();
+        form->settings().WriteUserSettings();
     }
     auto fresh = makeMainWindow();
     QCOMPARE(errorTexts(), QString());
@@ -438,7 +471,7 @@ void TestSettingsStore::overLongStoredTextsSurvive()
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("12345"));
     QCOMPARE(ui.edSkipKey->text(), QStringLiteral("abc"));
     QCOMPARE(ui.edPort->text(), QStringLiteral("not a port"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("12345"));
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("SkipKey")), QStringLiteral("abc"));
 
@@ -472,9 +505,9 @@ void TestSettingsStore::profileListAndConfigList()
     QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("[None]")); // "ZETA.ini" does not exist here
     // A stored name that is not listed is shown and saved unchanged.
     writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "zeta"}});
-    form->LoadIniValues();
+    form->settings().LoadIniValues();
     QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("custom/my.cfg"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("zeta"), QStringLiteral("ConfigFile")), QStringLiteral("custom/my.cfg"));
 }
 
@@ -485,10 +518,10 @@ void TestSettingsStore::storedProfileWithoutFile()
     writeIni(q2, QStringLiteral("beta"), {{"FragLimit", "9"}});
     writeIni(q2, QStringLiteral("alpha"), {{"FragLimit", "8"}});
     auto form = makeMainWindow();
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("ghost"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("ghost"));
     QCOMPARE(form->ui().cbCurrentUserFiles->currentText(), QStringLiteral("alpha"));
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("0"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral("ghost.ini"))));
     QCOMPARE(storedValue(q2, QStringLiteral("alpha"), QStringLiteral("FragLimit")), QStringLiteral("8"));
 }
@@ -499,7 +532,7 @@ void TestSettingsStore::loadClearsTheTitleLabels()
     auto form = makeMainWindow();
     form->ui().lblSrcMapDesc->setText(QStringLiteral("The Edge"));
     form->ui().lblDstMapDesc->setText(QStringLiteral("Frag Pipe"));
-    form->LoadIniValues();
+    form->settings().LoadIniValues();
     QVERIFY(form->ui().lblSrcMapDesc->text().isEmpty());
     QVERIFY(form->ui().lblDstMapDesc->text().isEmpty());
 }
@@ -517,7 +550,7 @@ void TestSettingsStore::unwritableDirectoryStopsTheSave()
     else
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
     try {
-        form->WriteUserSettings();
+        form->settings().WriteUserSettings();
         QFAIL("the save went through");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
@@ -535,21 +568,22 @@ void TestSettingsStore::unwritableDirectoryStopsTheSave()
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
 }
 
-void TestSettingsStore::blockedProfileFileStopsTheSaveAtItsFirstKey()
+void TestSettingsStore::blockedProfileFileStopsTheSaveOfThatFile()
 {
     FakeQuake2 q2;
     auto form = makeMainWindow();
     QVERIFY(QDir(q2.programDir()).mkdir(QStringLiteral("untitled.ini"))); // in the way of the profile file
     form->ui().cbSoundDisable->setCheckState(Qt::Checked);
     try {
-        form->WriteUserSettings();
+        form->settings().WriteUserSettings();
         QFAIL("the save went through");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + q2.file(QStringLiteral("untitled.ini")));
     }
-    // CurrentUser came first and was written; the program keys after the profile's first block were not.
+    // The program INI is written whole before the profile's file, which stays as it was: absent.
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), Untitled);
-    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("<missing>"));
+    QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("CHK"));
+    QVERIFY(QFileInfo(q2.file(QStringLiteral("untitled.ini"))).isDir());
 }
 
 void TestSettingsStore::resetAllRestoresDefaults()
@@ -576,7 +610,7 @@ void TestSettingsStore::resetAllRestoresDefaults()
     QCOMPARE(msgbox::shown()[0].caption, QStringLiteral("Confirm"));
     QCOMPARE(msgbox::shown()[0].text, QStringLiteral("Are you sure you want to reset all settings to defaults?"));
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("night.ini"))));
-    QCOMPARE(form->state().CurrentUser, QStringLiteral("night"));
+    QCOMPARE(form->profile().currentUser, QStringLiteral("night"));
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("0"));
     QCOMPARE(ui.tbKickback->value(), 10);
     QCOMPARE(ui.lblKickVal->text(), QStringLiteral("500"));
@@ -589,7 +623,7 @@ void TestSettingsStore::resetAllRestoresDefaults()
     QCOMPARE(QDir::currentPath() + u'/', q2.programDir());
 
     // The next save writes a profile of defaults.
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("FragLimit")), QStringLiteral("0"));
     QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("KickBack")), QStringLiteral("10"));
 }
@@ -647,7 +681,7 @@ void TestSettingsStore::corruptAndOddFilesLoad()
     QCOMPARE(form->ui().edFragLimit->text(), fragLimit);
     // And it can be saved over.
     form->ui().edFragLimit->setText(QStringLiteral("77"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("77"));
     auto again = makeMainWindow();
     QCOMPARE(again->ui().edFragLimit->text(), QStringLiteral("77"));
@@ -663,7 +697,7 @@ void TestSettingsStore::duplicateKeysTakeTheFirstAndSaveBack()
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("12"));
     QCOMPARE(form->ui().edTimeLimit->text(), QStringLiteral("7"));
     form->ui().edFragLimit->setText(QStringLiteral("99"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("99"));
     QCOMPARE(iniRead(q2.file(QStringLiteral("untitled.ini")), QStringLiteral("Extra"), QStringLiteral("Kept"), {}),
              QStringLiteral("yes"));
@@ -677,7 +711,7 @@ void TestSettingsStore::hugeValuesAreCut()
     auto form = makeMainWindow();
     QCOMPARE(form->ui().edHost->text(), QString(1023, u'h'));
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("1"));
-    form->WriteUserSettings();
+    form->settings().WriteUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("HostName")), QString(1023, u'h'));
 }
 

@@ -1,6 +1,6 @@
 // The About window: the drifting background, its controls, the links, Help and the sounds around it.
 #include "FakeQuake2.h"
-#include "support/AboutWindow.h"
+#include "app/AboutWindow.h"
 #include "support/Associations.h"
 #include "support/Shell.h"
 #include "support/Sound.h"

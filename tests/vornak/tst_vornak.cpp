@@ -7,7 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTest>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include <sys/stat.h>
 
 using velstrom::test::BspWriter;
 using velstrom::test::modelTitle;
@@ -488,14 +496,26 @@ void TestVornak::unreadablePaths_data()
     QTest::newRow("empty path") << QString();
     QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("no-such-level.bsp"));
     QTest::newRow("directory") << m_dir.path();
+    const QString fifo = m_dir.filePath(QStringLiteral("pipe.bsp"));
+    if (!QFileInfo::exists(fifo))
+        ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+    QTest::newRow("FIFO nobody writes to") << fifo;
+    QTest::newRow("device that never ends") << QStringLiteral("/dev/zero");
 }
 
 void TestVornak::unreadablePaths()
 {
     QFETCH(QString, path);
-    QByteArray buffer(256, '\xAA');
-    QCOMPARE(Vornak(QFile::encodeName(path).constData(), buffer.data(), 255), 0);
-    QCOMPARE(buffer, kFallback + QByteArray(230, '\0') + '\xAA');
+    // On a thread of its own: a read that blocks fails within seconds instead of hanging the test.
+    auto buffer = std::make_shared<QByteArray>(256, '\xAA');
+    auto outcome = std::make_shared<std::promise<int>>();
+    std::future<int> result = outcome->get_future();
+    std::thread([outcome, buffer, name = QFile::encodeName(path)] {
+        outcome->set_value(Vornak(name.constData(), buffer->data(), 255));
+    }).detach();
+    QVERIFY2(result.wait_for(std::chrono::seconds(5)) == std::future_status::ready, "the reader blocked");
+    QCOMPARE(result.get(), 0);
+    QCOMPARE(*buffer, kFallback + QByteArray(230, '\0') + '\xAA');
 }
 
 void TestVornak::nullArguments()

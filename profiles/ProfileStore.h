@@ -1,0 +1,27 @@
+#pragma once
+#include "profiles/Profile.h"
+
+#include <exception>
+
+class Installation;
+
+// The program INI and the current profile's INI as a Profile. Each file is read once per load and written once
+// per save, keys in the settings table's orders, so a file made by a save lists its keys as it always has.
+namespace profilestore {
+
+// How far a load got: the number of keys of the read order taken into the profile, and the error that stopped it.
+struct LoadOutcome {
+    int keysRead = 0;
+    std::exception_ptr error;
+};
+
+// Reads the program INI, then the INI of the profile its CurrentUser names, into `profile`. A missing key takes its
+// default, and so does a Teamplay, ServerType, KickBack or Empathy that is not an integer; a CurrentUser that breaks
+// the profile-name rule becomes "untitled". Every key is read; the outcome carries the first such error.
+LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present);
+
+// Writes every key of the program INI and of the current profile's INI (throws AppError "Unable to write to <path>";
+// a file that could not be written stays as it was).
+void save(const Profile& profile, const Installation& installation);
+
+} // namespace profilestore
