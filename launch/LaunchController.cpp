@@ -57,6 +57,8 @@ void LaunchController::GoBtnClick(bool exitAfterwards)
     else
         m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Go), false);
 
+    // A value the script cannot carry stops the launch before anything is checked, written or started.
+    CheckScriptValues(m_host.profile());
     if (!m_host.verifyPlayList())
         return;
 

@@ -2,6 +2,7 @@
 
 #include "profiles/PageRules.h"
 #include "profiles/Profile.h"
+#include "support/AppError.h"
 #include "support/Installation.h"
 #include "support/Quake2Paths.h"
 #include "support/TextFile.h"
@@ -69,6 +70,25 @@ void ConfigScript::WriteLine(const QString& line)
     m_lines.append(line);
 }
 
+void CheckScriptValues(const Profile& s)
+{
+    const auto refuse = [](const QString& field, const QString& what) {
+        throw AppError(QStringLiteral("The ") + field + QStringLiteral(" contains ") + what +
+                       QStringLiteral(", which the game cannot read."));
+    };
+    const QString quote = QStringLiteral("a double quote");
+    if (s.host.contains(u'"'))
+        refuse(QStringLiteral("host name"), quote);
+    if (s.password.contains(u'"'))
+        refuse(QStringLiteral("password"), quote);
+    if (isChecked(s.remoteConsole) && s.rconPassword.contains(u'"'))
+        refuse(QStringLiteral("remote console password"), quote);
+    if (s.skipKey.contains(u'"'))
+        refuse(QStringLiteral("skip key"), quote);
+    if (s.skipKey.contains(u';'))
+        refuse(QStringLiteral("skip key"), QStringLiteral("a semicolon"));
+}
+
 QStringList ServerConfigLines(const Profile& s)
 {
     ConfigScript script;
@@ -87,8 +107,11 @@ QStringList ServerConfigLines(const Profile& s)
         script.WriteSetLine(QStringLiteral("empathyfactor"), EmpathyFactorText(EmpathyFactorFor(s.empathy)));
     if (isChecked(s.remoteConsole))
         script.WriteLine(QStringLiteral("rcon_password \"") + s.rconPassword + u'"');
-    if (!s.playList.isEmpty())
-        script.WriteLine(QStringLiteral("map ") + s.playList.first());
+    if (!s.playList.isEmpty()) {
+        // The console splits its lines at blanks: such a name has to be quoted, every other one stays as it was.
+        const QString& first = s.playList.first();
+        script.WriteLine(QStringLiteral("map ") + (first.contains(u' ') ? u'"' + first + u'"' : first));
+    }
     script.WriteSetLine(QStringLiteral("usevweap"), onOff(s.useVWeap));
     return script.lines();
 }

@@ -34,5 +34,10 @@ private:
 // first level of the play list.
 QStringList ServerConfigLines(const Profile& settings);
 
+// Throws AppError "The <field> contains a double quote, which the game cannot read." for a value the script
+// would write between double quotes (host name, password, rcon password, the skip key's bind) when it holds one,
+// and for a skip key holding a semicolon: the rest of the line would run as console commands.
+void CheckScriptValues(const Profile& settings);
+
 // Velstrom.cfg in the program directory, which is the game directory the game reads it from.
 void WriteServerConfig(const Installation& inst, const Profile& profile);

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <dirent.h>
+#include <utility>
 
 namespace levels {
 
@@ -70,6 +71,14 @@ bool hasLevelExtension(const char* name, size_t length)
 
 } // namespace
 
+bool isUsableLevelName(QStringView name)
+{
+    for (const QChar c : name)
+        if (c == u'"' || c == u';' || c.unicode() < 32 || c.unicode() == 127)
+            return false;
+    return true;
+}
+
 QStringList listLevelFiles(const QString& dir)
 {
     QStringList names;
@@ -79,8 +88,11 @@ QStringList listLevelFiles(const QString& dir)
         return names;
     while (const dirent* entry = ::readdir(d)) {
         const size_t length = std::strlen(entry->d_name);
-        if (hasLevelExtension(entry->d_name, length))
-            names.append(QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4)));
+        if (!hasLevelExtension(entry->d_name, length))
+            continue;
+        QString name = QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4));
+        if (isUsableLevelName(name))
+            names.append(std::move(name));
     }
     ::closedir(d);
     return names;

@@ -32,6 +32,11 @@ bool isBlankLevelName(const QString& name);
 // that is missing, unreadable or not a directory gives no names and no error.
 QStringList listLevelFiles(const QString& dir);
 
+// A name the game can be given: no double quote, no semicolon and no control character (CR and LF included).
+// Anything else would break the line-based level files or run as a console command from the map line; files
+// with such names are not levels.
+bool isUsableLevelName(QStringView name);
+
 // The level name of one line of maps.lst: the text before the first space; a line without a space, or one
 // that starts with a space, names nothing (an empty name).
 QString idLevelName(const QByteArray& line);

@@ -55,6 +55,8 @@ LevelPresence::LevelPresence(QString mapsDir, QString mapsListPath)
 
 bool LevelPresence::isPresent(const QString& level)
 {
+    if (!levels::isUsableLevelName(level))
+        return false;
     if (!m_files)
         m_files = openableLevelFiles(m_mapsDir);
     if (m_files->contains(level) || m_files->contains(asciiLower(level)))

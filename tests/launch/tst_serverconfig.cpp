@@ -2,6 +2,7 @@
 // The script's lines, byte for byte, are tested through the window in tst_launchwindow.
 #include "launch/ServerConfig.h"
 #include "profiles/Profile.h"
+#include "support/AppError.h"
 
 #include <QLocale>
 #include <QTest>
@@ -29,6 +30,9 @@ Profile withBoxes(const QByteArray& boxes, int teamplay)
 
 } // namespace
 
+using TextMember = QString Profile::*;
+Q_DECLARE_METATYPE(TextMember)
+
 class TestServerConfig : public QObject {
     Q_OBJECT
 
@@ -37,6 +41,10 @@ private Q_SLOTS:
     void dmflags();
     void empathyFactorIgnoresTheLocale_data();
     void empathyFactorIgnoresTheLocale();
+    void valuesTheScriptCannotCarry_data();
+    void valuesTheScriptCannotCarry();
+    void mapLineQuotesOnlyANameWithABlank_data();
+    void mapLineQuotesOnlyANameWithABlank();
 };
 
 void TestServerConfig::dmflags_data()
@@ -101,6 +109,60 @@ void TestServerConfig::empathyFactorIgnoresTheLocale()
     QLocale::setDefault(previous);
     QVERIFY(lines.contains(QStringLiteral("set empathyfactor \"2.5\"")));
     QCOMPARE(EmpathyFactorText(0.5), QStringLiteral("0.5"));
+}
+
+void TestServerConfig::valuesTheScriptCannotCarry_data()
+{
+    QTest::addColumn<TextMember>("member");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("remoteConsole");
+    QTest::addColumn<QString>("error"); // empty: the script can carry it
+    const QString quote = QStringLiteral(" contains a double quote, which the game cannot read.");
+    QTest::newRow("host name") << &Profile::host << "x\";quit\"" << false << "The host name" + quote;
+    QTest::newRow("password") << &Profile::password << "a\"b" << false << "The password" + quote;
+    QTest::newRow("rcon password") << &Profile::rconPassword << "a\"b" << true
+                                   << "The remote console password" + quote;
+    QTest::newRow("rcon password, never written") << &Profile::rconPassword << "a\"b" << false << "";
+    QTest::newRow("skip key quote") << &Profile::skipKey << "\"" << false << "The skip key" + quote;
+    QTest::newRow("skip key semicolon") << &Profile::skipKey << ";" << false
+                                        << "The skip key contains a semicolon, which the game cannot read.";
+    QTest::newRow("semicolon in a quoted value") << &Profile::host << "a;b" << false << "";
+}
+
+void TestServerConfig::valuesTheScriptCannotCarry()
+{
+    QFETCH(TextMember, member);
+    QFETCH(QString, value);
+    QFETCH(bool, remoteConsole);
+    QFETCH(QString, error);
+    Profile s;
+    s.*member = value;
+    s.remoteConsole = remoteConsole ? Qt::Checked : Qt::Unchecked;
+    QString thrown;
+    try {
+        CheckScriptValues(s);
+    } catch (const AppError& e) {
+        thrown = e.text();
+    }
+    QCOMPARE(thrown, error);
+}
+
+void TestServerConfig::mapLineQuotesOnlyANameWithABlank_data()
+{
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("plain") << "q2dm1" << "map q2dm1";
+    QTest::newRow("blank") << "my level" << "map \"my level\"";
+    QTest::newRow("other punctuation") << "dm-1.x" << "map dm-1.x";
+}
+
+void TestServerConfig::mapLineQuotesOnlyANameWithABlank()
+{
+    QFETCH(QString, level);
+    QFETCH(QString, line);
+    Profile s;
+    s.playList = {level, QStringLiteral("next")};
+    QVERIFY(ServerConfigLines(s).contains(line));
 }
 
 QTEST_GUILESS_MAIN(TestServerConfig)

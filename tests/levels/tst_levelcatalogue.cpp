@@ -174,7 +174,9 @@ void TestLevelCatalogue::listsLevelFilesOfEveryKind()
     QTemporaryDir dir;
     const QString maps = dir.path() + u'/';
     for (const char* name : {"Q2DM1.BSP", "q2dm2.bsp", "Mixed.Bsp", ".hidden.bsp", "two.dots.bsp", ".bsp", "x.bspx",
-                             "readme.txt", "bsp", "nobsp"})
+                             "readme.txt", "bsp", "nobsp", "with blank.bsp",
+                             // names the game cannot be given: not levels
+                             "q\"uote.bsp", "semi;colon.bsp", "line\nfeed.bsp", "carriage\rreturn.bsp", "tab\there.bsp"})
         writeFile(maps + QString::fromLatin1(name), "x");
     QVERIFY(QDir().mkdir(maps + QStringLiteral("folder.bsp")));
     QVERIFY(QFile::link(maps + QStringLiteral("readme.txt"), maps + QStringLiteral("link.bsp")));
@@ -183,7 +185,8 @@ void TestLevelCatalogue::listsLevelFilesOfEveryKind()
     const QStringList names = levels::listLevelFiles(maps);
     const QSet<QString> got(names.cbegin(), names.cend());
     QCOMPARE(names.size(), got.size());
-    const QSet<QString> expected{"Q2DM1", "q2dm2", "Mixed", ".hidden", "two.dots", "", "folder", "link", "dangling"};
+    const QSet<QString> expected{"Q2DM1",  "q2dm2", "Mixed", ".hidden",   "two.dots",
+                                 "",       "folder", "link", "dangling", "with blank"};
     QCOMPARE(got, expected);
 
     // The path may come without its trailing separator too.

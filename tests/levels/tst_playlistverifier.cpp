@@ -166,13 +166,17 @@ void TestPlayListVerifier::presence_data()
     QTest::newRow("lower-case file of a mixed name") << "Lower" << true;
     QTest::newRow("upper-case extension") << "Arena" << false;
     QTest::newRow("mixed file of a lower-case name") << "q2dm1" << false;
+    // Names that would break the level files or run as console commands are never levels.
+    QTest::newRow("quote, though in maps.lst") << "ev\"il" << false;
+    QTest::newRow("semicolon, though a file") << "a;quit" << false;
 }
 
 void TestPlayListVerifier::presence()
 {
     QFETCH(QString, level);
     QFETCH(bool, present);
-    Install q2({"Q2DM1.bsp", "lower.bsp", "Arena.BSP"}, QByteArray("base1 Outer Base\r\nlonely\r\n indented x\r\n"));
+    Install q2({"Q2DM1.bsp", "lower.bsp", "Arena.BSP", "a;quit.bsp"},
+               QByteArray("base1 Outer Base\r\nlonely\r\n indented x\r\nev\"il x\r\n"));
     QDir().mkdir(q2.maps() + QStringLiteral("folder.bsp"));
     LevelPresence presence(q2.maps(), q2.mapsList());
     QCOMPARE(presence.isPresent(level), present);
