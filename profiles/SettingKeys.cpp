@@ -3,6 +3,8 @@
 #include "support/AppError.h"
 #include "support/TextUtil.h"
 
+#include <algorithm>
+
 namespace settingkeys {
 
 namespace {
@@ -89,6 +91,13 @@ const QList<SettingKey>& writeOrder()
         for (const char* key : {"RemotePassWord", "HostName", "MaxClients", "PassWord", "Port", "SkipKey", "TimeOut",
                                 "LogFile", "KickBack", "Empathy", "ConfigFile", "Usevweap"})
             order.append(*find(QString::fromLatin1(key)));
+        // Keys added since then follow in the table's own order.
+        for (const SettingKey& key : profileKeys()) {
+            const bool listed = std::any_of(order.cbegin(), order.cend(),
+                                            [&key](const SettingKey& k) { return k.member == key.member; });
+            if (!listed)
+                order.append(key);
+        }
         return order;
     }();
     return keys;
