@@ -335,18 +335,14 @@ void LevelsController::bbtnRandomizeClick()
 bool LevelsController::ProcessSkippedLevels()
 {
     const QString path = levels::skippedLevelsPath();
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly))
-            return false;
-    }
-    PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
+    // Read through the line reader alone: it takes regular files only, so a FIFO in its place cannot block.
     QStringList entries;
     try {
         entries = textfile::readUtf8Lines(path);
     } catch (const AppError&) {
         return false;
     }
+    PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
     TfrmSkipList& dialog = skipListDialog();
     dialog.setEntries(entries);
     if (dialog.ask()) {

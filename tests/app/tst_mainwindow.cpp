@@ -15,6 +15,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <sys/stat.h>
+
 using namespace velstrom::test;
 
 namespace {
@@ -228,6 +234,35 @@ private Q_SLOTS:
         const auto shown = msgbox::shown();
         QVERIFY(!shown.isEmpty());
         QVERIFY(shown.first().text.startsWith(QStringLiteral("Unable to write to ")));
+    }
+
+    // FIFOs in place of every file the start reads: nothing blocks, and the window comes up. A watchdog ends the
+    // test within seconds if a read does block.
+    void fifosInPlaceOfFilesBlockNothing()
+    {
+        FakeQuake2 q2;
+        q2.addLevels({QStringLiteral("dm1.bsp")});
+        for (const char* name : {"velstrom.ini", "untitled.ini", "untitled_maps.txt", "qskipped.txt", "SERVRMSG.TXT",
+                                 "../baseq2/maps/fifo.bsp"})
+            QCOMPARE(::mkfifo(QFile::encodeName(q2.file(QString::fromLatin1(name))).constData(), 0600), 0);
+        std::atomic<bool> done = false;
+        std::thread watchdog([&done] {
+            for (int i = 0; i < 100 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!done)
+                qFatal("the start blocked on a FIFO");
+        });
+        std::unique_ptr<Tmainform> window(startVelstrom());
+        // The title of the level that is a FIFO.
+        QListView* list = window->ui().SrcList;
+        const QModelIndexList fifo = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("fifo"));
+        QCOMPARE(fifo.size(), 1);
+        const QPoint at = list->visualRect(fifo.first()).center();
+        window->levels().ListMouseMove(list, Qt::NoModifier, at.x(), at.y());
+        QCOMPARE(window->ui().lblSrcMapDesc->text(), QStringLiteral("fifo")); // no title: the name stands
+        done = true;
+        watchdog.join();
+        QVERIFY(window->isVisible());
     }
 
     // One copy a program directory; a lock left by a copy that died does not count.
