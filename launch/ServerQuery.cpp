@@ -1,0 +1,87 @@
+#include "launch/ServerQuery.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace {
+
+// Whatever arrives from anyone but the server is dropped unread; these are the server's own datagrams.
+template <class F> void readFrom(QUdpSocket* socket, quint16 port, F&& handle)
+{
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (datagram.senderPort() != port || datagram.senderAddress() != QHostAddress(QHostAddress::LocalHost))
+            continue;
+        handle(datagram.data());
+    }
+}
+
+} // namespace
+
+ServerQuery::ServerQuery(quint16 port, QObject* parent)
+    : QObject(parent), m_port(port), m_statusSocket(new QUdpSocket(this)), m_rconSocket(new QUdpSocket(this)),
+      m_timer(new QTimer(this))
+{
+    m_statusSocket->bind(QHostAddress(QHostAddress::LocalHost), 0);
+    m_rconSocket->bind(QHostAddress(QHostAddress::LocalHost), 0);
+    connect(m_statusSocket, &QUdpSocket::readyRead, this, &ServerQuery::readStatus);
+    connect(m_rconSocket, &QUdpSocket::readyRead, this, &ServerQuery::readRcon);
+    m_timer->setInterval(IntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &ServerQuery::poll);
+}
+
+void ServerQuery::start()
+{
+    if (!m_started.isValid())
+        m_started.start();
+    m_timer->start();
+    poll();
+}
+
+void ServerQuery::stop()
+{
+    m_timer->stop();
+}
+
+void ServerQuery::sendRcon(const QString& password, const QString& command)
+{
+    m_rconSocket->writeDatagram(server::rconRequest(password, command), QHostAddress(QHostAddress::LocalHost), m_port);
+}
+
+std::optional<qint64> ServerQuery::sinceAnswerMs() const
+{
+    if (!m_lastAnswer.isValid())
+        return std::nullopt;
+    return m_lastAnswer.elapsed();
+}
+
+qint64 ServerQuery::sinceStartMs() const
+{
+    return m_started.isValid() ? m_started.elapsed() : 0;
+}
+
+void ServerQuery::poll()
+{
+    m_statusSocket->writeDatagram(server::statusRequest(), QHostAddress(QHostAddress::LocalHost), m_port);
+    Q_EMIT polled();
+}
+
+void ServerQuery::readStatus()
+{
+    readFrom(m_statusSocket, m_port, [this](const QByteArray& data) {
+        if (const std::optional<server::Status> status = server::parseStatus(data)) {
+            m_lastAnswer.start();
+            Q_EMIT statusReceived(*status);
+        }
+    });
+}
+
+void ServerQuery::readRcon()
+{
+    readFrom(m_rconSocket, m_port, [this](const QByteArray& data) {
+        if (const std::optional<QString> text = server::parseRconReply(data))
+            Q_EMIT rconReceived(*text);
+    });
+}
