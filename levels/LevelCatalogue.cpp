@@ -2,6 +2,7 @@
 
 #include "support/Quake2Paths.h"
 #include "support/AppError.h"
+#include "support/ByteText.h"
 #include "support/Installation.h"
 #include "support/TextFile.h"
 #include "support/TextUtil.h"
@@ -82,7 +83,7 @@ bool isUsableLevelName(QStringView name)
 QStringList listLevelFiles(const QString& dir)
 {
     QStringList names;
-    const QByteArray native = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QByteArray native = bytetext::encode(dir.isEmpty() ? QStringLiteral(".") : dir);
     DIR* d = ::opendir(native.constData());
     if (d == nullptr)
         return names;
@@ -90,7 +91,7 @@ QStringList listLevelFiles(const QString& dir)
         const size_t length = std::strlen(entry->d_name);
         if (!hasLevelExtension(entry->d_name, length))
             continue;
-        QString name = QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4));
+        QString name = bytetext::decode(QByteArray(entry->d_name, qsizetype(length) - 4));
         if (isUsableLevelName(name))
             names.append(std::move(name));
     }
@@ -103,7 +104,7 @@ QString idLevelName(const QByteArray& line)
     const qsizetype space = line.indexOf(' ');
     if (space <= 0)
         return QString();
-    return QString::fromUtf8(line.constData(), space);
+    return bytetext::decode(line.left(space));
 }
 
 QStringList readIdLevelNames(const QString& path)

@@ -1,5 +1,6 @@
 #include "levels/LevelTitle.h"
 
+#include "support/ByteText.h"
 #include "support/Quake2Paths.h"
 #include "vornak/vornak.h"
 
@@ -8,13 +9,15 @@
 
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 
 std::optional<QByteArray> GetLevelTitle(const QString& path)
 {
     // A NUL inside the name would make the library open some other file.
     if (path.contains(QChar(u'\0')))
         return std::nullopt;
-    const QByteArray native = QFile::encodeName(path);
+    // File names are bytes: a name that is not UTF-8 is opened by exactly the bytes it was listed with.
+    const QByteArray native = bytetext::encode(path);
     char buffer[256] = {};
     if (Vornak(native.constData(), buffer, 255) == 0)
         return std::nullopt;
@@ -47,19 +50,20 @@ QString titleForDisplay(const QByteArray& title)
 QString levelFilePath(const QString& quake2Dir, const QString& levelName)
 {
     const QString exact = quake2Dir + q2::MapsSubdir + levelName + q2::LevelExtension;
-    if (QFileInfo::exists(exact))
+    struct stat st {};
+    if (::stat(bytetext::encode(exact).constData(), &st) == 0)
         return exact;
     // Look for the file name in its directory without regard to case.
     const qsizetype slash = exact.lastIndexOf(u'/');
     const QString dir = exact.left(slash + 1);
     const QString wanted = exact.mid(slash + 1);
-    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    DIR* d = ::opendir(bytetext::encode(dir).constData());
     if (d == nullptr)
         return exact;
     QString found;
     while (const dirent* entry = ::readdir(d)) {
         const size_t length = std::strlen(entry->d_name);
-        const QString name = QFile::decodeName(QByteArray(entry->d_name, qsizetype(length)));
+        const QString name = bytetext::decode(QByteArray(entry->d_name, qsizetype(length)));
         if (name.size() == wanted.size() && name.compare(wanted, Qt::CaseInsensitive) == 0) {
             found = dir + name;
             break;

@@ -3,6 +3,7 @@
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
 #include "support/AppError.h"
+#include "support/ByteText.h"
 
 #include <QFile>
 
@@ -18,7 +19,7 @@ namespace {
 QSet<QString> openableLevelFiles(const QString& dir)
 {
     QSet<QString> names;
-    const QByteArray native = QFile::encodeName(dir);
+    const QByteArray native = bytetext::encode(dir);
     DIR* d = ::opendir(native.constData());
     if (d == nullptr) {
         const int err = errno;
@@ -30,7 +31,7 @@ QSet<QString> openableLevelFiles(const QString& dir)
     while (const dirent* entry = ::readdir(d)) {
         const size_t length = std::strlen(entry->d_name);
         if (length > 4 && std::strcmp(entry->d_name + length - 4, ".bsp") == 0)
-            names.insert(QFile::decodeName(QByteArray(entry->d_name, qsizetype(length) - 4)));
+            names.insert(bytetext::decode(QByteArray(entry->d_name, qsizetype(length) - 4)));
     }
     ::closedir(d);
     return names;

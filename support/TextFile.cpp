@@ -1,6 +1,7 @@
 #include "support/TextFile.h"
 
 #include "support/AppError.h"
+#include "support/ByteText.h"
 
 #include <QFileInfo>
 
@@ -78,7 +79,7 @@ QStringList readUtf8Lines(const QString& path)
     QStringList lines;
     lines.reserve(raw.size());
     for (const QByteArray& line : raw)
-        lines.append(QString::fromUtf8(line));
+        lines.append(bytetext::decode(line));
     return lines;
 }
 
@@ -168,7 +169,7 @@ void writeUtf8Lines(const QString& path, const QStringList& lines, Access access
     QList<QByteArray> raw;
     raw.reserve(lines.size());
     for (const QString& line : lines)
-        raw.append(line.toUtf8());
+        raw.append(bytetext::encode(line));
     writeLines(path, raw, access);
 }
 

@@ -18,7 +18,8 @@ QList<QByteArray> splitLines(const QByteArray& data);
 // Reads the whole file; throws AppError ("File not found", "File access denied", ...) when it cannot.
 QByteArray readAll(const QString& path);
 QList<QByteArray> readLines(const QString& path);
-// Lines decoded as UTF-8, the encoding of level names and file names.
+// Lines decoded as UTF-8, the encoding of level names and file names; bytes that are not UTF-8 are kept (see
+// ByteText.h), and writeUtf8Lines gives them back as they were.
 QStringList readUtf8Lines(const QString& path);
 
 // Replaces the file with exactly these bytes; throws AppError on failure, leaving the old file as it was.

@@ -3,6 +3,7 @@
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
 #include "support/AppError.h"
+#include "support/ByteText.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -36,7 +39,7 @@ QStringList referenceIdNames(const QByteArray& data)
         if (c == '\x1a')
             break;
         if (c == '\r' || c == '\n') {
-            names.append(line.indexOf(' ') > 0 ? QString::fromUtf8(line.left(line.indexOf(' '))) : QString());
+            names.append(line.indexOf(' ') > 0 ? bytetext::decode(line.left(line.indexOf(' '))) : QString());
             line.clear();
             pending = false;
             if (c == '\r' && i + 1 < data.size() && data.at(i + 1) == '\n')
@@ -47,7 +50,7 @@ QStringList referenceIdNames(const QByteArray& data)
         pending = true;
     }
     if (pending)
-        names.append(line.indexOf(' ') > 0 ? QString::fromUtf8(line.left(line.indexOf(' '))) : QString());
+        names.append(line.indexOf(' ') > 0 ? bytetext::decode(line.left(line.indexOf(' '))) : QString());
     return names;
 }
 
@@ -178,6 +181,13 @@ void TestLevelCatalogue::listsLevelFilesOfEveryKind()
                              // names the game cannot be given: not levels
                              "q\"uote.bsp", "semi;colon.bsp", "line\nfeed.bsp", "carriage\rreturn.bsp", "tab\there.bsp"})
         writeFile(maps + QString::fromLatin1(name), "x");
+    // Two names that differ in a byte that is not UTF-8 stay two levels, each with exactly its own bytes.
+    for (const QByteArray& name : {QByteArray("caf\xe9"), QByteArray("caf\xe8")}) {
+        const QByteArray path = QFile::encodeName(maps) + name + ".bsp";
+        FILE* f = std::fopen(path.constData(), "wb");
+        QVERIFY(f != nullptr);
+        std::fclose(f);
+    }
     QVERIFY(QDir().mkdir(maps + QStringLiteral("folder.bsp")));
     QVERIFY(QFile::link(maps + QStringLiteral("readme.txt"), maps + QStringLiteral("link.bsp")));
     QVERIFY(QFile::link(maps + QStringLiteral("nowhere"), maps + QStringLiteral("dangling.BSP")));
@@ -185,9 +195,12 @@ void TestLevelCatalogue::listsLevelFilesOfEveryKind()
     const QStringList names = levels::listLevelFiles(maps);
     const QSet<QString> got(names.cbegin(), names.cend());
     QCOMPARE(names.size(), got.size());
-    const QSet<QString> expected{"Q2DM1",  "q2dm2", "Mixed", ".hidden",   "two.dots",
-                                 "",       "folder", "link", "dangling", "with blank"};
+    const QSet<QString> expected{"Q2DM1",    "q2dm2",      "Mixed",
+                                 ".hidden",  "two.dots",   "",
+                                 "folder",   "link",       "dangling",
+                                 "with blank", bytetext::decode("caf\xe9"), bytetext::decode("caf\xe8")};
     QCOMPARE(got, expected);
+    QCOMPARE(bytetext::encode(bytetext::decode("caf\xe9")), QByteArray("caf\xe9"));
 
     // The path may come without its trailing separator too.
     QCOMPARE(levels::listLevelFiles(dir.path()).size(), names.size());

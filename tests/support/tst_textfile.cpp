@@ -38,6 +38,8 @@ private Q_SLOTS:
     void splitLines();
     void readLinesFromFile();
     void readUtf8();
+    void bytesSurviveDecoding_data();
+    void bytesSurviveDecoding();
     void readErrors_data();
     void readErrors();
     void writeLines_data();
@@ -106,6 +108,34 @@ void TestTextFile::readUtf8()
     const QString path = dir.filePath("maps.txt");
     putFile(path, QStringLiteral("d\u00e9p\u00f4t\r\nq2dm1").toUtf8());
     QCOMPARE(textfile::readUtf8Lines(path), (QStringList{QStringLiteral("d\u00e9p\u00f4t"), "q2dm1"}));
+}
+
+void TestTextFile::bytesSurviveDecoding_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("ascii") << QByteArray("q2dm1");
+    QTest::newRow("utf-8") << QByteArray("d\xc3\xa9p\xc3\xb4t");
+    QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9");
+    QTest::newRow("latin-1 e grave") << QByteArray("caf\xe8");
+    QTest::newRow("cut sequence at the end") << QByteArray("x\xe2\x82");
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf");
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80");
+    QTest::newRow("four-byte and stray") << QByteArray("\xf0\x9f\x98\x80\xff");
+}
+
+// Level names are file names, and file names are bytes: what is read is written back byte for byte.
+void TestTextFile::bytesSurviveDecoding()
+{
+    QFETCH(QByteArray, line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("maps.txt");
+    putFile(path, line + "\r\n");
+    const QStringList lines = textfile::readUtf8Lines(path);
+    QCOMPARE(lines.size(), 1);
+    textfile::writeUtf8Lines(path, lines);
+    QCOMPARE(fileContents(path), line + "\r\n");
+    if (QString::fromUtf8(line).toUtf8() == line)
+        QCOMPARE(lines.first(), QString::fromUtf8(line)); // valid text reads as its text
 }
 
 void TestTextFile::readErrors_data()
