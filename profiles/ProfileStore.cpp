@@ -19,6 +19,14 @@ LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Pr
         if (!outcome.error)
             outcome.error = std::make_exception_ptr(error);
     };
+    // A file that is there but cannot be read loads as defaults, and the user hears of it.
+    auto checkReadable = [&keep, &outcome](const IniFile& file) {
+        if (file.readable())
+            return;
+        outcome.unreadable.append(file.path());
+        keep(AppError(QStringLiteral("Cannot read ") + file.path() + QStringLiteral(": ") + file.unreadableReason()));
+    };
+    checkReadable(programIni);
     for (const SettingKey& key : settingkeys::readOrder()) {
         QString value;
         const QString defaultValue = key.file == SettingFile::Program ? key.defaultValue
@@ -27,8 +35,10 @@ LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Pr
             value = programIni.value(settingkeys::Section, key.key, defaultValue);
         } else {
             // CurrentUser comes first, so the profile's file is known by the time its first key is read.
-            if (!profileIni)
+            if (!profileIni) {
                 profileIni = std::make_unique<IniFile>(installation.iniPath(profile.currentUser));
+                checkReadable(*profileIni);
+            }
             value = profileIni->value(settingkeys::Section, key.key, defaultValue);
         }
         try {
@@ -49,7 +59,7 @@ LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Pr
     return outcome;
 }
 
-void save(const Profile& profile, const Installation& installation)
+void save(const Profile& profile, const Installation& installation, const QStringList& leaveAlone)
 {
     IniFile programIni(installation.programIniPath());
     const QString profilePath = installation.iniPath(profile.currentUser);
@@ -63,8 +73,12 @@ void save(const Profile& profile, const Installation& installation)
         IniFile& file = key.file == SettingFile::Program ? programIni : profileIni;
         file.setValue(settingkeys::Section, key.key, settingkeys::storedValue(profile, key));
     }
-    programIni.save();
-    if (ownProfileIni)
+    const auto skip = [&leaveAlone](const IniFile& file) {
+        return !file.readable() && leaveAlone.contains(file.path());
+    };
+    if (!skip(programIni))
+        programIni.save();
+    if (ownProfileIni && !skip(*ownProfileIni))
         ownProfileIni->save();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "profiles/Profile.h"
 
+#include <QStringList>
+
 #include <exception>
 
 class Installation;
@@ -13,15 +15,19 @@ namespace profilestore {
 struct LoadOutcome {
     int keysRead = 0;
     std::exception_ptr error;
+    // The files that exist but could not be read: reported here, and left alone by the saves that follow.
+    QStringList unreadable;
 };
 
 // Reads the program INI, then the INI of the profile its CurrentUser names, into `profile`. A missing key takes its
 // default, and so does a Teamplay, ServerType, KickBack or Empathy that is not an integer; a CurrentUser that breaks
-// the profile-name rule becomes "untitled". Every key is read; the outcome carries the first such error.
+// the profile-name rule becomes "untitled"; a file that exists but cannot be read loads as defaults ("Cannot read
+// <path>: <reason>"). Every key is read; the outcome carries the first such error.
 LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present);
 
 // Writes every key of the program INI and of the current profile's INI (throws AppError "Unable to write to <path>";
-// a file that could not be written stays as it was).
-void save(const Profile& profile, const Installation& installation);
+// a file that could not be written stays as it was). A file of `leaveAlone` that still cannot be read is not
+// written: the user was told at the load, and writing it would replace what it holds.
+void save(const Profile& profile, const Installation& installation, const QStringList& leaveAlone = {});
 
 } // namespace profilestore

@@ -103,6 +103,7 @@ void SettingsController::loadSettings()
 {
     Profile loaded = m_profile;
     const profilestore::LoadOutcome outcome = profilestore::load(loaded, installation(), m_state.Pak2Present);
+    m_unreadableFiles = outcome.unreadable;
     // The handlers run around each key in the order the keys are read, as the controls take them one by one.
     const QList<SettingKey>& keys = settingkeys::readOrder();
     for (int i = 0; i < outcome.keysRead; ++i) {
@@ -147,7 +148,7 @@ void SettingsController::runLoadHook(LoadHook hook)
 void SettingsController::WriteUserSettings()
 {
     m_binder.takeAll();
-    profilestore::save(m_profile, installation());
+    profilestore::save(m_profile, installation(), m_unreadableFiles);
     m_host.writeLevelFiles();
 }
 

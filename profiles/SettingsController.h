@@ -109,4 +109,6 @@ private:
     EventSounds& m_sounds;
     SettingsHost& m_host;
     bool m_creatingNewProfile = false;
+    // INI files the last load could not read; the saves leave them alone.
+    QStringList m_unreadableFiles;
 };

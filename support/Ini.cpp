@@ -14,20 +14,24 @@ namespace {
 
 constexpr qsizetype MaxValueLength = 1023;
 
-// Loads the file if there is one; false when it exists but cannot be read.
-bool load(CSimpleIniA& ini, const QString& path, bool* exists = nullptr)
+// Loads the file if there is one; false, with the reason, when it exists but cannot be read.
+bool load(CSimpleIniA& ini, const QString& path, QString& reason)
 {
     ini.SetMultiKey(true); // keeps duplicates so that the first one can win
     ini.SetSpaces(false);
-    if (exists)
-        *exists = QFileInfo::exists(path);
     QByteArray data;
     try {
         data = textfile::readAll(path);
-    } catch (const AppError&) {
-        return !QFileInfo::exists(path);
+    } catch (const AppError& e) {
+        if (!QFileInfo::exists(path))
+            return true;
+        reason = e.text();
+        return false;
     }
-    return ini.LoadData(data.constData(), size_t(data.size())) >= 0;
+    if (ini.LoadData(data.constData(), size_t(data.size())) >= 0)
+        return true;
+    reason = QStringLiteral("File access denied");
+    return false;
 }
 
 } // namespace
@@ -35,16 +39,27 @@ bool load(CSimpleIniA& ini, const QString& path, bool* exists = nullptr)
 struct IniFile::Data {
     CSimpleIniA ini;
     bool readable = true;
+    QString reason;
 };
 
 IniFile::IniFile(QString path) : m_path(std::move(path)), m_data(std::make_unique<Data>())
 {
-    m_data->readable = load(m_data->ini, m_path);
+    m_data->readable = load(m_data->ini, m_path, m_data->reason);
     if (!m_data->readable)
         m_data->ini.Reset();
 }
 
 IniFile::~IniFile() = default;
+
+bool IniFile::readable() const
+{
+    return m_data->readable;
+}
+
+const QString& IniFile::unreadableReason() const
+{
+    return m_data->reason;
+}
 
 QString IniFile::value(const QString& section, const QString& key, const QString& defaultValue) const
 {

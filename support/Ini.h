@@ -14,6 +14,9 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     const QString& path() const { return m_path; }
+    // False when the file exists but could not be read; the reason is the error's text.
+    bool readable() const;
+    const QString& unreadableReason() const;
     QString value(const QString& section, const QString& key, const QString& defaultValue) const;
     // An existing section or key keeps its spelling in the file.
     void setValue(const QString& section, const QString& key, const QString& value);

@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -54,6 +57,8 @@ private Q_SLOTS:
     void indexesAndPositionsAreClamped();
     void nonIntegerTakesItsDefault_data();
     void nonIntegerTakesItsDefault();
+    void unreadableIniIsReportedAndKept_data();
+    void unreadableIniIsReportedAndKept();
     void invalidProfileNameIsNotUsed_data();
     void invalidProfileNameIsNotUsed();
     void nonIntegerOnSwitchStillLoadsTheLists();
@@ -291,6 +296,27 @@ void TestSettingsStore::nonIntegerTakesItsDefault()
     for (const auto& [k, v] : held)
         QCOMPARE(storedValue(q2, Untitled, k), v);
     QCOMPARE(storedValue(q2, Untitled, key), fallback);
+}
+
+void TestSettingsStore::unreadableIniIsReportedAndKept_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("program INI") << "velstrom.ini";
+    QTest::newRow("profile INI") << "untitled.ini";
+}
+
+// A FIFO stands for any file that is there but cannot be read: reported once, loaded as defaults, never written.
+void TestSettingsStore::unreadableIniIsReportedAndKept()
+{
+    QFETCH(QString, name);
+    FakeQuake2 q2;
+    QCOMPARE(::mkfifo(QFile::encodeName(q2.file(name)).constData(), 0600), 0);
+    auto form = makeMainWindow();
+    QCOMPARE(errorTexts(), QStringLiteral("Cannot read ") + q2.file(name) + QStringLiteral(": File access denied"));
+    QCOMPARE(form->ui().edMaxClients->text(), QStringLiteral("8"));
+    form->settings().WriteUserSettings();
+    // Still the FIFO: not replaced by a written file.
+    QVERIFY(QFileInfo(q2.file(name)).exists() && !QFileInfo(q2.file(name)).isFile());
 }
 
 void TestSettingsStore::invalidProfileNameIsNotUsed_data()
