@@ -43,8 +43,9 @@ std::unique_ptr<QLockFile> lockProgramDirectory()
         return lock;
     if (lock->error() != QLockFile::LockFailedError)
         return std::make_unique<QLockFile>(QString()); // nowhere to keep a lock: run unguarded
-    msgbox::information(nullptr, QStringLiteral("Information"),
-                        QStringLiteral("Velstrom is already running from ") + installation().programDir().chopped(1) + u'.');
+    const QString text = QStringLiteral("Velstrom is already running from ") + installation().programDir().chopped(1) + u'.';
+    qWarning("%s", qUtf8Printable(text)); // for a start from a terminal or a script too
+    msgbox::information(nullptr, QStringLiteral("Information"), text);
     return nullptr;
 }
 
