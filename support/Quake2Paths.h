@@ -7,7 +7,6 @@ namespace q2 {
 
 // The game
 inline const QString GameExecutable = QStringLiteral("quake2.exe"); // as the command line names it
-inline const QString RelGameDir = QStringLiteral("..");
 inline const QString LevelPattern = QStringLiteral("*.bsp");
 inline const QString ConfigPattern = QStringLiteral("*.cfg");
 // Appended to the Quake 2 directory.
