@@ -59,10 +59,10 @@ public:
                        EventSounds& sounds, SettingsHost& host);
     ~SettingsController() override;
 
-    // Puts the program INI and the current profile's INI into the controls, every missing key at its default.
-    // A Teamplay, ServerType, KickBack or Empathy that is not an integer stops the load at that key (AppError);
-    // the controls before it hold the loaded values, those after it keep what they showed, and LoadingSettings is
-    // cleared so that the window stays fully usable.
+    // Puts the program INI and the current profile's INI into the profile and the controls, every missing key at
+    // its default. A Teamplay, ServerType, KickBack or Empathy that is not an integer takes its default, and so does
+    // an invalid profile name; everything else still loads, then the first such error is thrown (AppError), with
+    // LoadingSettings cleared so that the window stays fully usable.
     void LoadIniValues();
     // Writes the program INI and the current profile's INI from the controls, then the level files. A refused
     // write stops the save at that key (AppError "Unable to write to <path>").
