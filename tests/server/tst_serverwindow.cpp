@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -109,6 +110,18 @@ class TestServerWindow : public QObject {
     QWidget m_main;
 
 private Q_SLOTS:
+    // A check that fails half-way returns before its own ending of the game: every game still running ends here,
+    // so a failure shows at once and leaves no process behind.
+    void cleanup()
+    {
+        for (GameProcess* running : m_main.findChildren<GameProcess*>()) {
+            const QPointer<GameProcess> game(running);
+            if (game->isRunning())
+                ::kill(game->pid(), SIGKILL);
+            QVERIFY(QTest::qWaitFor([&] { return !game || !game->isRunning(); }, 10000));
+        }
+    }
+
     void status_data()
     {
         QTest::addColumn<QByteArrayList>("replies");
