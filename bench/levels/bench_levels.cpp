@@ -87,8 +87,8 @@ public:
     void startState()
     {
         QFile::remove(programDir() + QStringLiteral("qskipped.txt"));
-        m_form->clearLevelLists();
-        m_form->LoadPlayList();
+        m_form->levels().clearLists();
+        m_form->levels().LoadPlayList();
     }
 
 private:
@@ -157,10 +157,10 @@ void BM_LoadPlayList(benchmark::State& state)
     Workload& w = workload(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        w.form().clearLevelLists();
+        w.form().levels().clearLists();
         w.writeSkipped();
         state.ResumeTiming();
-        w.form().LoadPlayList();
+        w.form().levels().LoadPlayList();
     }
     state.counters["available"] = w.form().levels().availableLevels().count();
     state.counters["play"] = w.form().levels().levelsToPlay().count();
@@ -290,7 +290,7 @@ void BM_VerifyPlayList(benchmark::State& state)
         state.PauseTiming();
         w.startState();
         state.ResumeTiming();
-        w.form().VerifyPlayList();
+        w.form().levels().VerifyPlayList();
     }
     state.counters["left"] = w.form().levels().levelsToPlay().count();
     w.writeProfile(w.profile());
