@@ -43,6 +43,10 @@ void ProfileBinder::bind(IntMember member, RadioGroup* group)
 void ProfileBinder::bind(IntMember member, QSlider* slider)
 {
     m_bindings.append({member, slider});
+    // The settings table holds the range, so a load and every reader of the files take a value as the bar shows it.
+    for (const SettingKey& key : settingkeys::readOrder())
+        if (key.member == SettingMember(member))
+            slider->setRange(key.minimum, key.maximum);
     connect(slider, &QSlider::valueChanged, this, [this, member, slider] { m_profile.*member = slider->value(); });
 }
 

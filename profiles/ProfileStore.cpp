@@ -10,7 +10,8 @@
 
 namespace profilestore {
 
-LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present)
+LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present,
+                 const std::optional<QString>& profileName)
 {
     LoadOutcome outcome;
     const IniFile programIni(installation.programIniPath());
@@ -54,6 +55,8 @@ LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Pr
                           QStringLiteral("' is not valid; using \"untitled\".")));
             profile.currentUser = key.defaultValue;
         }
+        if (key.member == SettingMember(&Profile::currentUser) && profileName)
+            profile.currentUser = *profileName;
         ++outcome.keysRead;
     }
     return outcome;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <exception>
+#include <optional>
 
 class Installation;
 
@@ -23,7 +24,9 @@ struct LoadOutcome {
 // default, and so does a Teamplay, ServerType, KickBack or Empathy that is not an integer; a CurrentUser that breaks
 // the profile-name rule becomes "untitled"; a file that exists but cannot be read loads as defaults ("Cannot read
 // <path>: <reason>"). Every key is read; the outcome carries the first such error.
-LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present);
+// With `profileName`, that profile is loaded in place of the current one; the program INI's keys still load.
+LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Present,
+                 const std::optional<QString>& profileName = std::nullopt);
 
 // Writes every key of the program INI and of the current profile's INI (throws AppError "Unable to write to <path>";
 // a file that could not be written stays as it was). A file of `leaveAlone` that still cannot be read is not

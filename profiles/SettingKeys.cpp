@@ -60,8 +60,8 @@ const QList<SettingKey>& profileKeys()
         profile("ShowOriginalLevels", Check, "UNC", &Profile::showOriginalLevels),
         profile("FragLimit", Text, "0", &Profile::fragLimit),
         profile("TimeLimit", Text, "0", &Profile::timeLimit),
-        profile("Teamplay", Index, "0", &Profile::teamplay),
-        profile("ServerType", Index, "0", &Profile::servType),
+        profile("Teamplay", Index, "0", &Profile::teamplay).withRange(-1, 2),
+        profile("ServerType", Index, "0", &Profile::servType).withRange(-1, 1),
         profile("RemoteConsole", Check, "UNC", &Profile::remoteConsole),
         profile("BeginnerEmpathy", Check, "UNC", &Profile::useEmpathy, LoadHook::EmpathyPanel),
         profile("SkipKey", Text, "", &Profile::skipKey),
@@ -73,8 +73,8 @@ const QList<SettingKey>& profileKeys()
         profile("Port", Text, "27910", &Profile::port),
         profile("TimeOut", Text, "125", &Profile::timeOut),
         profile("LogFile", Check, "UNC", &Profile::logFile),
-        profile("KickBack", Position, "10", &Profile::kickback),
-        profile("Empathy", Position, "1", &Profile::empathy, LoadHook::TrackBarLabels),
+        profile("KickBack", Position, "10", &Profile::kickback).withRange(10, 100),
+        profile("Empathy", Position, "1", &Profile::empathy, LoadHook::TrackBarLabels).withRange(1, 7),
         profile("ConfigFile", Text, "[None]", &Profile::configFile, LoadHook::FillConfigList),
     };
     return keys;
@@ -143,7 +143,7 @@ void setStoredValue(Profile& profile, const SettingKey& key, const QString& valu
         break;
     case SettingKind::Index:
     case SettingKind::Position:
-        profile.*std::get<IntMember>(key.member) = toIntOrThrow(value);
+        profile.*std::get<IntMember>(key.member) = std::clamp(toIntOrThrow(value), key.minimum, key.maximum);
         break;
     }
 }

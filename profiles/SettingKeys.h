@@ -42,6 +42,18 @@ struct SettingKey {
     SettingMember member;
     LoadHook hook = LoadHook::None;
     bool defaultFollowsPak2 = false; // default "CHK" with the VWep pak, "UNC" without
+    // Index and Position: the values the control can show. A stored value outside is taken as the nearest end, as
+    // the radio group (-1 for none up to its last item) or the track bar would show it.
+    int minimum = 0;
+    int maximum = 0;
+
+    SettingKey withRange(int low, int high) const
+    {
+        SettingKey ranged = *this;
+        ranged.minimum = low;
+        ranged.maximum = high;
+        return ranged;
+    }
 };
 
 namespace settingkeys {
@@ -66,7 +78,8 @@ QString defaultFor(const SettingKey& key, bool pak2Present);
 const QList<SettingKey>& readOrder();
 
 // The member's value in its stored form, and the stored form put into the member. Index and Position values that
-// are not integers throw AppError "'<text>' is not a valid integer value" and leave the member alone.
+// are not integers throw AppError "'<text>' is not a valid integer value" and leave the member alone; integers
+// outside the key's range become its nearest end.
 QString storedValue(const Profile& profile, const SettingKey& key);
 void setStoredValue(Profile& profile, const SettingKey& key, const QString& value);
 
