@@ -8,6 +8,7 @@
 #include "support/ErrorReport.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
+#include "support/ProgramLock.h"
 #include "support/Shell.h"
 #include "support/Sound.h"
 #include "support/TextUtil.h"
@@ -38,14 +39,11 @@ bool warnIfGameMissing()
 
 std::unique_ptr<QLockFile> lockProgramDirectory()
 {
-    auto lock = std::make_unique<QLockFile>(installation().file(QStringLiteral(".velstrom.lock")));
-    if (lock->tryLock(0))
-        return lock;
-    if (lock->error() != QLockFile::LockFailedError)
-        return std::make_unique<QLockFile>(QString()); // nowhere to keep a lock: run unguarded
-    const QString text = QStringLiteral("Velstrom is already running from ") + installation().programDir().chopped(1) + u'.';
-    qWarning("%s", qUtf8Printable(text)); // for a start from a terminal or a script too
-    msgbox::information(nullptr, QStringLiteral("Information"), text);
+    ProgramLock taken = takeProgramLock(installation());
+    if (taken.lock)
+        return std::move(taken.lock);
+    qWarning("%s", qUtf8Printable(taken.refusal)); // for a start from a terminal or a script too
+    msgbox::information(nullptr, QStringLiteral("Information"), taken.refusal);
     return nullptr;
 }
 

@@ -208,4 +208,13 @@ QString stateText(std::optional<qint64> sinceAnswerMs, qint64 sinceStartMs, std:
     return QStringLiteral("No answer for %1 s").arg(silentMs / 1000);
 }
 
+QString remoteConsoleHint(bool enabled)
+{
+    return enabled ? QStringLiteral("Commands go to the server with the Remote Console password in clear text, as the "
+                                    "game's protocol requires.")
+                   : QStringLiteral("Remote Console is not checked in this profile, so the server takes no commands "
+                                    "from here. When it is, the password travels in clear text, as the game's "
+                                    "protocol requires.");
+}
+
 } // namespace server

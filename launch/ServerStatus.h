@@ -52,4 +52,8 @@ QString gameText(QByteArrayView bytes, bool keepLineBreaks = false);
 // empty); `sinceStartMs`: time since watching began; `exitCode`: set once the game we started has ended.
 QString stateText(std::optional<qint64> sinceAnswerMs, qint64 sinceStartMs, std::optional<int> exitCode);
 
+// What the remote console of a profile is: with "Enable Remote Console" checked, commands go with its password;
+// without, the server takes none from us, and this is the reason given.
+QString remoteConsoleHint(bool enabled);
+
 } // namespace server

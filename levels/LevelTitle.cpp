@@ -80,4 +80,22 @@ QString levelDescription(const QString& quake2Dir, const QString& levelName)
     return levelName;
 }
 
+std::optional<QString> runningLevelTitle(const QString& quake2Dir, const QString& levelName)
+{
+    const bool plain = !levelName.isEmpty() && !levelName.contains(u'\\') && !levelName.startsWith(u'/') &&
+                       !levelName.contains(QStringLiteral(".."));
+    if (!plain)
+        return std::nullopt;
+    const QString title = levelDescription(quake2Dir, levelName);
+    if (title == levelName)
+        return std::nullopt;
+    return title.simplified();
+}
+
+QString runningLevelText(const QString& quake2Dir, const QString& levelName)
+{
+    const std::optional<QString> title = runningLevelTitle(quake2Dir, levelName);
+    return title ? levelName + QStringLiteral(" \u2014 ") + *title : levelName;
+}
+
 } // namespace levels

@@ -22,4 +22,10 @@ QString levelFilePath(const QString& quake2Dir, const QString& levelName);
 // What the label under a list shows for a level: its title, or its name when it has none.
 QString levelDescription(const QString& quake2Dir, const QString& levelName);
 
+// The title of the level a server reports it is playing, on one line; nothing when it has none. A name from the
+// network is looked up in the maps directory only when it is plain: not empty, no "\\", no leading "/", no "..".
+std::optional<QString> runningLevelTitle(const QString& quake2Dir, const QString& levelName);
+// How the running level is shown: "<name> — <title>", or the name alone when it has no title.
+QString runningLevelText(const QString& quake2Dir, const QString& levelName);
+
 } // namespace levels

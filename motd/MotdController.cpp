@@ -1,5 +1,6 @@
 #include "motd/MotdController.h"
 
+#include "motd/ServerMessageFile.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
 #include "support/GradButton.h"
@@ -47,24 +48,12 @@ void MotdController::GetServerMsg()
     // Let the empty editor show before the file is read.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    QList<QByteArray> lines;
-    try {
-        lines = textfile::readLines(m_serverMsgPath);
-    } catch (const AppError& e) {
-        // No message yet leaves the editor empty. A file that is there but cannot be read is kept as it is until
-        // the user writes a message of their own: the empty editor must not delete it at the next save.
-        if (QFileInfo(m_serverMsgPath).exists() || QFileInfo(m_serverMsgPath).isSymLink()) {
-            m_fileNotLoaded = true;
-            ReportError(QStringLiteral("Cannot read ") + m_serverMsgPath + QStringLiteral(": ") + e.text());
-        }
-        return;
-    }
-    const QByteArray text = quaketext::joinFileLines(lines);
-    if (text.size() > quaketext::MaxLoadedText) {
-        m_fileNotLoaded = true;
-        return;
-    }
-    DecodeQuakeText(text);
+    servermessage::Loaded loaded = servermessage::load(m_serverMsgPath);
+    m_fileNotLoaded = loaded.keepFile;
+    if (!loaded.error.isEmpty())
+        ReportError(loaded.error);
+    if (loaded.text)
+        m_editor.setText(*loaded.text);
 }
 
 void MotdController::DecodeQuakeText(const QByteArray& encoded) { m_editor.setText(quaketext::decode(encoded)); }
@@ -85,15 +74,9 @@ void MotdController::WriteServerMessage()
     // Decided on the outcome, not on the marker text, so a message that reads "[Error]" is still written.
     if (m_fileNotLoaded && !m_editor.isModified())
         return;
-    const std::optional<QByteArray> encoded = encodeMessage();
-    if (!encoded)
-        return;
-    const QString& path = m_serverMsgPath;
-    if (quaketext::isBlank(*encoded)) {
-        QFile::remove(path); // a message that cannot be removed is no reason to stop a launch
-        return;
-    }
-    textfile::writeBytes(path, *encoded + QByteArrayLiteral("\r\n"));
+    if (servermessage::save(m_serverMsgPath, m_editor.text()) == servermessage::Saved::LineTooLong)
+        msgbox::show(m_window, msgbox::Icon::Error, QStringLiteral("Error"), quaketext::lineTooLongMessage(),
+                     {msgbox::Button::Ok});
 }
 
 void MotdController::btnMakeGreenClick() { m_editor.setColor(GreenColor); }
