@@ -8,11 +8,12 @@
 namespace {
 
 // Whatever arrives from anyone but the server is dropped unread; these are the server's own datagrams.
-template <class F> void readFrom(QUdpSocket* socket, quint16 port, F&& handle)
+template <class F> void readFrom(QUdpSocket* socket, const QHostAddress& address, quint16 port, F&& handle)
 {
     while (socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = socket->receiveDatagram();
-        if (datagram.senderPort() != port || datagram.senderAddress() != QHostAddress(QHostAddress::LocalHost))
+        if (datagram.senderPort() != port ||
+            !datagram.senderAddress().isEqual(address, QHostAddress::ConvertV4MappedToIPv4))
             continue;
         handle(datagram.data());
     }
@@ -21,11 +22,21 @@ template <class F> void readFrom(QUdpSocket* socket, quint16 port, F&& handle)
 } // namespace
 
 ServerQuery::ServerQuery(quint16 port, QObject* parent)
-    : QObject(parent), m_port(port), m_statusSocket(new QUdpSocket(this)), m_rconSocket(new QUdpSocket(this)),
-      m_timer(new QTimer(this))
+    : ServerQuery(QHostAddress(QHostAddress::LocalHost), port, parent)
 {
-    m_statusSocket->bind(QHostAddress(QHostAddress::LocalHost), 0);
-    m_rconSocket->bind(QHostAddress(QHostAddress::LocalHost), 0);
+}
+
+ServerQuery::ServerQuery(const QHostAddress& address, quint16 port, QObject* parent)
+    : QObject(parent), m_address(address), m_port(port), m_statusSocket(new QUdpSocket(this)),
+      m_rconSocket(new QUdpSocket(this)), m_timer(new QTimer(this))
+{
+    // A server on this machine is asked from the loopback address alone; one elsewhere from any address.
+    const QHostAddress local = address.isLoopback() ? address
+                               : address.protocol() == QAbstractSocket::IPv6Protocol
+                                   ? QHostAddress(QHostAddress::AnyIPv6)
+                                   : QHostAddress(QHostAddress::AnyIPv4);
+    m_statusSocket->bind(local, 0);
+    m_rconSocket->bind(local, 0);
     connect(m_statusSocket, &QUdpSocket::readyRead, this, &ServerQuery::readStatus);
     connect(m_rconSocket, &QUdpSocket::readyRead, this, &ServerQuery::readRcon);
     m_timer->setInterval(IntervalMs);
@@ -47,7 +58,7 @@ void ServerQuery::stop()
 
 void ServerQuery::sendRcon(const QString& password, const QString& command)
 {
-    m_rconSocket->writeDatagram(server::rconRequest(password, command), QHostAddress(QHostAddress::LocalHost), m_port);
+    m_rconSocket->writeDatagram(server::rconRequest(password, command), m_address, m_port);
 }
 
 std::optional<qint64> ServerQuery::sinceAnswerMs() const
@@ -64,13 +75,13 @@ qint64 ServerQuery::sinceStartMs() const
 
 void ServerQuery::poll()
 {
-    m_statusSocket->writeDatagram(server::statusRequest(), QHostAddress(QHostAddress::LocalHost), m_port);
+    m_statusSocket->writeDatagram(server::statusRequest(), m_address, m_port);
     Q_EMIT polled();
 }
 
 void ServerQuery::readStatus()
 {
-    readFrom(m_statusSocket, m_port, [this](const QByteArray& data) {
+    readFrom(m_statusSocket, m_address, m_port, [this](const QByteArray& data) {
         if (const std::optional<server::Status> status = server::parseStatus(data)) {
             m_lastAnswer.start();
             Q_EMIT statusReceived(*status);
@@ -80,7 +91,7 @@ void ServerQuery::readStatus()
 
 void ServerQuery::readRcon()
 {
-    readFrom(m_rconSocket, m_port, [this](const QByteArray& data) {
+    readFrom(m_rconSocket, m_address, m_port, [this](const QByteArray& data) {
         if (const std::optional<QString> text = server::parseRconReply(data))
             Q_EMIT rconReceived(*text);
     });

@@ -2,6 +2,7 @@
 #include "launch/ServerStatus.h"
 
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 
 #include <optional>
@@ -9,9 +10,10 @@
 class QTimer;
 class QUdpSocket;
 
-// Talks to the game server on this machine: asks its status every 2 s and sends remote-console commands. The
-// sockets never wait: replies arrive through the event loop, and only those from the server's own address and
-// port count. Status and console each have their own socket, so a console reply is never taken for a status.
+// Talks to a game server, the one on this machine unless told otherwise: asks its status every 2 s and sends
+// remote-console commands. The sockets never wait: replies arrive through the event loop, and only those from the
+// server's own address and port count. Status and console each have their own socket, so a console reply is never
+// taken for a status.
 class ServerQuery : public QObject {
     Q_OBJECT
 
@@ -19,7 +21,9 @@ public:
     static constexpr int IntervalMs = 2000;
 
     explicit ServerQuery(quint16 port, QObject* parent = nullptr);
+    ServerQuery(const QHostAddress& address, quint16 port, QObject* parent = nullptr);
 
+    const QHostAddress& address() const { return m_address; }
     quint16 port() const { return m_port; }
     // Asks at once, then every IntervalMs until stop().
     void start();
@@ -41,6 +45,7 @@ private:
     void readStatus();
     void readRcon();
 
+    QHostAddress m_address;
     quint16 m_port;
     QUdpSocket* m_statusSocket;
     QUdpSocket* m_rconSocket;

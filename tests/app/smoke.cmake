@@ -9,7 +9,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "install failed: ${rc}")
 endif()
-foreach(f velstrom libvornak.so readme.txt VELSTROM.html)
+foreach(f velstrom velstrom-cli libvornak.so readme.txt VELSTROM.html)
     if(NOT EXISTS ${WORK_DIR}/quake2/Velstrom/${f})
         message(FATAL_ERROR "not installed: ${f}")
     endif()
@@ -26,6 +26,19 @@ if(NOT rc EQUAL 124)
     message(FATAL_ERROR "velstrom ended early with ${rc}\n${out}\n${err}")
 endif()
 message(STATUS "installed program ran for 4 seconds")
+
+# The command-line program beside it: no display, no widgets, and the window's program directory by default.
+execute_process(COMMAND ldd ${WORK_DIR}/quake2/Velstrom/velstrom-cli OUTPUT_VARIABLE libs)
+if(libs MATCHES "libQt6(Gui|Widgets)")
+    message(FATAL_ERROR "velstrom-cli links a GUI library:\n${libs}")
+endif()
+execute_process(COMMAND env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY ${WORK_DIR}/quake2/Velstrom/velstrom-cli
+                        profiles
+                WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^\\* ")
+    message(FATAL_ERROR "velstrom-cli profiles failed without a display: ${rc}\n${out}\n${err}")
+endif()
+message(STATUS "velstrom-cli ran without a display: ${out}")
 
 # Two copies from one program directory: the second says so and reads or writes nothing. The first runs on
 # until its timeout; the second waits at its message box until its own.
