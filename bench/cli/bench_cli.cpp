@@ -87,7 +87,8 @@ void BM_StatusCommand64(benchmark::State& state)
     const QByteArray programDir = QDir(root.path()).filePath(QStringLiteral("quake2/Velstrom")).toLocal8Bit();
     QDir().mkpath(QString::fromLocal8Bit(programDir));
     const QByteArray address = "127.0.0.1:" + QByteArray::number(server.port());
-    const QByteArray program = VELSTROM_CLI;
+    // VELSTROM_CLI in the environment times another build's program (a Release one) with this harness.
+    const QByteArray program = qEnvironmentVariableIsSet("VELSTROM_CLI") ? qgetenv("VELSTROM_CLI") : VELSTROM_CLI;
     char* argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("status"),
                     const_cast<char*>("--address"), const_cast<char*>(address.constData()),
                     const_cast<char*>("--dir"), const_cast<char*>(programDir.constData()), nullptr};
