@@ -5,6 +5,7 @@
 #include "launch/GameCommandLine.h"
 #include "launch/LaunchHost.h"
 #include "launch/ServerConfig.h"
+#include "launch/StartFailure.h"
 #include "profiles/Profile.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
@@ -17,9 +18,12 @@
 #include "support/TextFile.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -64,13 +68,27 @@ void LaunchController::GoBtnClick(bool exitAfterwards)
 
     m_host.writeLevelFiles();
     WriteServerConfig();
-    LaunchGame(!exitAfterwards);
-    // A failed start has been reported; Go/Exit ends the program all the same.
-    if (exitAfterwards)
-        m_host.closeWindow();
+    std::unique_ptr<GameProcess> game = LaunchGame();
+    if (!exitAfterwards) {
+        // Go! stays open anyway: a server that stops right away is reported when it stops.
+        if (game) {
+            GameProcess* started = game.get();
+            connect(started, &GameProcess::finished, this, [this, started] { reportStoppedAtStart(*started); });
+            m_host.gameStarted(game.release());
+        }
+        return;
+    }
+    // A failed start has been reported; Go/Exit ends the program all the same, unless the server stopped right
+    // after it started: then the operator must see why, and the program stays.
+    if (game) {
+        waitForStart(*game);
+        if (reportStoppedAtStart(*game))
+            return;
+    }
+    m_host.closeWindow();
 }
 
-void LaunchController::LaunchGame(bool watch)
+std::unique_ptr<GameProcess> LaunchController::LaunchGame()
 {
     const Profile& profile = m_host.profile();
     const QString quake2Dir = installation().quake2Dir();
@@ -78,9 +96,30 @@ void LaunchController::LaunchGame(bool watch)
     const GameCommand command = LaunchCommand(profile, engine, quake2Dir, FindCdDrive());
     // The game takes the Quake 2 directory as its working directory; ours stays where it is.
     StartedProgram started = RunProgram(command.program, command.arguments, quake2Dir, ShownProgramName(engine),
-                                        watch ? Watch::Yes : Watch::No);
-    if (started.process)
-        m_host.gameStarted(started.process.release());
+                                        Watch::Yes, installation().file(q2::ServerLog));
+    return std::move(started.process);
+}
+
+void LaunchController::waitForStart(GameProcess& game)
+{
+    const qint64 left = server::StartupMs - game.ranMs();
+    if (!game.isRunning() || left < 0)
+        return;
+    QEventLoop loop;
+    connect(&game, &GameProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(left + 1, &loop, &QEventLoop::quit);
+    // A moment of waiting, in which no click reaches the window.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QGuiApplication::restoreOverrideCursor();
+}
+
+bool LaunchController::reportStoppedAtStart(const GameProcess& game)
+{
+    if (!server::stoppedAtStart(game))
+        return false;
+    msgbox::error(m_page.window, applicationTitle(), server::stoppedAtStartText(game));
+    return true;
 }
 
 void LaunchController::bbtnCreateVELBatFileClick()

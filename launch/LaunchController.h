@@ -1,7 +1,10 @@
 #pragma once
 #include <QObject>
 
+#include <memory>
+
 class EventSounds;
+class GameProcess;
 class LaunchHost;
 class QLabel;
 class QPushButton;
@@ -25,7 +28,8 @@ public:
     LaunchController(const LaunchPage& page, LaunchHost& host, EventSounds& sounds, QObject* parent = nullptr);
     ~LaunchController() override;
 
-    // Go! (`exitAfterwards` false) and Go/Exit.
+    // Go! (`exitAfterwards` false) and Go/Exit. Go/Exit waits until the server has run for server::StartupMs (or
+    // ended): one that stopped right after its start is reported and the program stays open.
     void GoBtnClick(bool exitAfterwards);
     // Writes velstrom.sh beside the program and says so.
     void bbtnCreateVELBatFileClick();
@@ -36,8 +40,12 @@ public:
     void updateEngineLabel(int serverType);
 
 private:
-    // From the Quake 2 directory, start the engine for the profile; Go! keeps an eye on it, Go/Exit does not.
-    void LaunchGame(bool watch);
+    // From the Quake 2 directory, starts the engine for the profile, its output kept in server.log. Empty when it
+    // could not be started (that has been reported).
+    std::unique_ptr<GameProcess> LaunchGame();
+    void waitForStart(GameProcess& game);
+    // The error box for a server that stopped right after it started; false (and nothing shown) otherwise.
+    bool reportStoppedAtStart(const GameProcess& game);
 
     LaunchPage m_page;
     LaunchHost& m_host;

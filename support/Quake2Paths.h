@@ -28,5 +28,7 @@ inline const QString ProfileLevelsSuffix = QStringLiteral("_maps.txt");
 inline const QString HelpDocument = QStringLiteral("VELSTROM.html");
 inline const QString Readme = QStringLiteral("readme.txt");
 inline const QString BatchScript = QStringLiteral("velstrom.sh");
+// The console output of the server the program last started.
+inline const QString ServerLog = QStringLiteral("server.log");
 
 } // namespace q2

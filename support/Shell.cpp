@@ -1,7 +1,6 @@
 #include "support/Shell.h"
 
 #include "support/ErrorReport.h"
-#include "support/GameProcess.h"
 #include "support/MessageBoxes.h"
 
 #include <QDesktopServices>
@@ -9,61 +8,13 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <memory>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
 namespace {
 
-// The codes WinExec answers with, which callers and messages are written against.
-constexpr int OutOfResources = 0;
-constexpr int FileNotFound = 2;
-constexpr int PathNotFound = 3;
-constexpr int BadFormat = 11;
-constexpr int Started = 33;
+using namespace process;
 
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
-}
-
-int codeForErrno(int err)
-{
-    switch (err) {
-    case ENOENT:
-        return FileNotFound;
-    case ENOTDIR:
-    case ELOOP:
-    case ENAMETOOLONG:
-        return PathNotFound;
-    case ENOMEM:
-    case EAGAIN:
-    case EMFILE:
-    case ENFILE:
-    case E2BIG:
-        return OutOfResources;
-    default: // EACCES, ENOEXEC, EISDIR, ETXTBSY, ELIBBAD, EPERM...
-        return BadFormat;
-    }
-}
-
-bool isDirectory(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Something that could be started: present and not a directory. Whether it really runs is for exec to say.
-bool isCandidate(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool endsWithQuake2Exe(const QString& path)
@@ -108,162 +59,6 @@ Resolved resolveProgram(const QString& word)
     return {QString(), FileNotFound};
 }
 
-// What the helper tells us first: the game's pid, or why it could not be started.
-struct SpawnReport {
-    int error;
-    pid_t pid;
-};
-
-bool readFully(int fd, void* buffer, size_t size)
-{
-    auto* bytes = static_cast<char*>(buffer);
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, bytes + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        got += size_t(n);
-    }
-    return true;
-}
-
-// Write in the helper, where a short write can only mean that nobody listens any more.
-void tell(int fd, const void* data, size_t size)
-{
-    ssize_t n;
-    do {
-        n = ::write(fd, data, size);
-    } while (n < 0 && errno == EINTR);
-}
-
-struct Spawned {
-    int error = 0;
-    std::unique_ptr<GameProcess> process;
-};
-
-// Starts `path` with `args` in `workingDir` (empty: ours) in a grandchild of its own session, so it outlives us
-// and never takes our terminal. The helper between us reports the grandchild's pid, or the errno of the step that
-// failed, through a pipe. Unwatched, the helper ends at once and the grandchild belongs to no one; watched, the
-// helper stays its parent, waits for it and writes its wait status into the pipe, which GameProcess reads.
-Spawned spawn(const QByteArray& path, const std::vector<std::string>& args, const QByteArray& workingDir, bool watch)
-{
-    // Everything the children need is built here: after fork only async-signal-safe calls are allowed.
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const char* file = path.constData();
-    const char* dir = workingDir.isEmpty() ? nullptr : workingDir.constData();
-    sigset_t noSignals;
-    sigemptyset(&noSignals);
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    struct sigaction ignoreAction {};
-    ignoreAction.sa_handler = SIG_IGN;
-    sigemptyset(&ignoreAction.sa_mask);
-
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return {errno, nullptr};
-    int execFailed[2];
-    if (::pipe2(execFailed, O_CLOEXEC) != 0) {
-        const int err = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return {err, nullptr};
-    }
-
-    const pid_t helper = ::fork();
-    if (helper < 0) {
-        const int err = errno;
-        for (int fd : {report[0], report[1], execFailed[0], execFailed[1]})
-            ::close(fd);
-        return {err, nullptr};
-    }
-    if (helper == 0) {
-        ::close(report[0]);
-        // Neither the helper nor the game should run our signal handlers.
-        for (int sig = 1; sig < NSIG; ++sig)
-            if (sig != SIGKILL && sig != SIGSTOP)
-                ::sigaction(sig, &defaultAction, nullptr);
-        ::sigprocmask(SIG_SETMASK, &noSignals, nullptr);
-        ::setsid();
-        const pid_t game = ::fork();
-        if (game < 0) {
-            const SpawnReport failed{errno, -1};
-            tell(report[1], &failed, sizeof failed);
-            ::_exit(1);
-        }
-        if (game == 0) {
-            ::close(execFailed[0]);
-            int err = 0;
-            if (dir != nullptr && ::chdir(dir) != 0)
-                err = errno;
-            if (err == 0) {
-                ::execv(file, argv.data());
-                err = errno;
-            }
-            tell(execFailed[1], &err, sizeof err);
-            ::_exit(127);
-        }
-        // The exec pipe closes without a word when exec succeeded; otherwise it carries the errno.
-        ::close(execFailed[1]);
-        int err = 0;
-        ssize_t n;
-        do {
-            n = ::read(execFailed[0], &err, sizeof err);
-        } while (n < 0 && errno == EINTR);
-        ::close(execFailed[0]);
-        const SpawnReport started{n == ssize_t(sizeof err) ? err : 0, game};
-        if (started.error != 0) {
-            while (::waitpid(game, nullptr, 0) < 0 && errno == EINTR) {
-            }
-            tell(report[1], &started, sizeof started);
-            ::_exit(1);
-        }
-        tell(report[1], &started, sizeof started);
-        if (!watch)
-            ::_exit(0);
-        // Nobody may be reading any more when the game ends (the window was closed): the write then just fails.
-        ::sigaction(SIGPIPE, &ignoreAction, nullptr);
-        int status = 0;
-        while (::waitpid(game, &status, 0) < 0 && errno == EINTR) {
-        }
-        tell(report[1], &status, sizeof status);
-        ::_exit(0);
-    }
-
-    ::close(report[1]);
-    ::close(execFailed[0]);
-    ::close(execFailed[1]);
-    SpawnReport started{0, -1};
-    if (!readFully(report[0], &started, sizeof started))
-        started = {ECHILD, -1}; // the helper died before it could say anything
-    if (started.error != 0 || !watch) {
-        ::close(report[0]);
-        while (::waitpid(helper, nullptr, 0) < 0 && errno == EINTR) {
-        }
-        return {started.error, nullptr};
-    }
-    return {0, std::make_unique<GameProcess>(started.pid, helper, report[0])};
-}
-
-std::vector<std::string> argumentVector(const QByteArray& path, const QStringList& arguments)
-{
-    std::vector<std::string> args;
-    args.reserve(size_t(arguments.size()) + 1);
-    args.emplace_back(path.constData(), size_t(path.size()));
-    for (const QString& word : arguments) {
-        const QByteArray arg = word.toUtf8();
-        args.emplace_back(arg.constData(), size_t(arg.size()));
-    }
-    return args;
-}
-
 // Tells the user why a start failed; nothing for a start that worked.
 void reportStartFailure(int code, const QString& commandLine)
 {
@@ -286,12 +81,6 @@ void reportStartFailure(int code, const QString& commandLine)
     }
     if (!text.isEmpty())
         msgbox::show(nullptr, msgbox::Icon::None, applicationTitle(), text, {msgbox::Button::Ok});
-}
-
-// The code for a program given by its path: tells a missing file from a missing directory on the way to it.
-int missingProgramCode(const QString& path)
-{
-    return isDirectory(QFileInfo(path).absolutePath()) ? FileNotFound : PathNotFound;
 }
 
 } // namespace
@@ -350,27 +139,10 @@ bool RunCommandLine(const QString& commandLine, int showMode)
     return code > 31;
 }
 
-StartedProgram startProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                            Watch watch)
-{
-    if (program.isEmpty())
-        return {FileNotFound, nullptr};
-    // The child changes its directory before exec, so a relative path is made ours first.
-    const QString absolute = QDir::current().absoluteFilePath(program);
-    const QByteArray path = QFile::encodeName(absolute);
-    // Whether it runs is for exec to say; only a missing file is told apart here, by where it is missing.
-    if (!isCandidate(absolute) && !isDirectory(absolute))
-        return {missingProgramCode(absolute), nullptr};
-    Spawned spawned = spawn(path, argumentVector(path, arguments), QFile::encodeName(workingDir), watch == Watch::Yes);
-    if (spawned.error != 0)
-        return {codeForErrno(spawned.error), nullptr};
-    return {Started, std::move(spawned.process)};
-}
-
 StartedProgram RunProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                          const QString& shownAs, Watch watch)
+                          const QString& shownAs, Watch watch, const QString& logPath)
 {
-    StartedProgram started = startProgram(program, arguments, workingDir, watch);
+    StartedProgram started = startProgram(program, arguments, workingDir, watch, logPath);
     reportStartFailure(started.code, (QStringList{shownAs} + arguments).join(u' '));
     return started;
 }

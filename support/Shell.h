@@ -1,5 +1,5 @@
 #pragma once
-#include "support/GameProcess.h"
+#include "support/ProcessStart.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,25 +22,10 @@ int startCommandLine(const QString& commandLine);
 // Starts it and tells the user why when it cannot be started. True when the program was started.
 bool RunCommandLine(const QString& commandLine, int showMode = SW_SHOWNORMAL);
 
-// Whether the caller keeps an eye on the started program.
-enum class Watch { No, Yes };
-
-struct StartedProgram {
-    int code = 0; // as startCommandLine's
-    // Watched and started: the running program, the caller's to keep.
-    std::unique_ptr<GameProcess> process;
-
-    bool started() const { return code > 31; }
-};
-
-// Starts `program` (a path, taken as it is: no search, no splitting) with each of `arguments` as one argument, with
-// `workingDir` (empty: ours) as its working directory; our own stays where it is. Never through a shell.
-StartedProgram startProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                            Watch watch = Watch::No);
 // Starts it and tells the user why when it cannot be started, quoting the command line as `shownAs` and the
 // arguments joined with blanks.
 StartedProgram RunProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                          const QString& shownAs, Watch watch = Watch::No);
+                          const QString& shownAs, Watch watch = Watch::No, const QString& logPath = QString());
 
 // The desktop's default action on a file or address; the result is ignored.
 void OpenDocument(const QString& fileOrAddress);

@@ -5,8 +5,10 @@
 #include "app/MainForm.h"
 #include "launch/BatchScript.h"
 #include "launch/LaunchController.h"
+#include "launch/StartFailure.h"
 #include "levels/LevelsController.h"
 #include "levels/ModalDialog.h"
+#include "support/ErrorReport.h"
 #include "support/MessageBoxes.h"
 #include "support/RadioGroup.h"
 #include "ui_MainForm.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,8 +26,10 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <functional>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -196,6 +201,14 @@ private Q_SLOTS:
     void batchScriptThatCannotBeWritten();
     void theEngineForTheServerType_data();
     void theEngineForTheServerType();
+    void aServerThatStopsAtStart_data();
+    void aServerThatStopsAtStart();
+    void cleanup();
+
+private:
+    // Stand-in servers write their pid to game.pid here (not in their installation, which is gone before cleanup()
+    // runs); whatever still runs of them ends in cleanup().
+    QTemporaryDir m_pids;
 };
 
 void TestLaunchWindow::configScriptIsExact_data()
@@ -649,6 +662,93 @@ void TestLaunchWindow::theEngineForTheServerType()
     const QString program = onPath ? engineDir + '/' + engine : "./" + engine;
     QVERIFY(q2.readProgramFile(QStringLiteral("velstrom.sh")).contains("\nexec " + shellQuote(program).toUtf8() + ' '));
     QCOMPARE(msgbox::shown().size(), 1); // the script's notice, nothing else
+}
+
+void TestLaunchWindow::aServerThatStopsAtStart_data()
+{
+    QTest::addColumn<bool>("goExit");
+    QTest::addColumn<QByteArray>("game");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("box"); // empty: none
+
+    const QByteArray fatal = "echo 'Loading library: game.so'; echo '********'; "
+                             "echo 'FATAL: no stock game library found' >&2; exit 1";
+    const QByteArray fatalOutput = "Loading library: game.so\n********\nFATAL: no stock game library found\n";
+    const QString fatalBox = "The server stopped right after it started (exit code 1).\n\n"
+                             "Loading library: game.so\n********\nFATAL: no stock game library found";
+    const QByteArray errorLine = "echo 'Error: FS_LoadPAK: bad pack'";
+    const QString errorBox = "The server stopped right after it started (exit code 0).\n\nError: FS_LoadPAK: bad pack";
+    const QByteArray runsOn = "echo $$ > {pids}/game.pid; echo running; exec sleep 60";
+    const QByteArray endsLater = "echo $$ > {pids}/game.pid; echo running; sleep 4; echo gone; exit 1";
+    for (const bool goExit : {true, false}) {
+        const char* button = goExit ? "Go/Exit: " : "Go: ";
+        // clang-format off
+        QTest::addRow("%sa fatal line, exit code 1", button) << goExit << fatal << fatalOutput << fatalBox;
+        QTest::addRow("%san error line, exit code 0", button) << goExit << errorLine
+                                                              << QByteArray("Error: FS_LoadPAK: bad pack\n") << errorBox;
+        QTest::addRow("%sends at once, all well", button) << goExit << QByteArray("echo bye") << QByteArray("bye\n")
+                                                          << QString();
+        QTest::addRow("%sruns on", button) << goExit << runsOn << QByteArray("running\n") << QString();
+        // clang-format on
+    }
+    QTest::newRow("Go: fails after its start") << false << endsLater << QByteArray("running\ngone\n") << QString();
+}
+
+void TestLaunchWindow::aServerThatStopsAtStart()
+{
+    QFETCH(bool, goExit);
+    QFETCH(QByteArray, game);
+    QFETCH(QByteArray, output);
+    QFETCH(QString, box);
+    FakeQuake2 q2;
+    q2.addLevel(QStringLiteral("q2dm1.bsp"));
+    q2.writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
+    q2.writeProgramFile(QStringLiteral("server.log"), "the log of an earlier start\n");
+    const QString gamePath = q2.quake2Dir() + QStringLiteral("/quake2");
+    QFile script(gamePath);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n" + game.replace("{pids}", QFile::encodeName(m_pids.path())) + '\n');
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    auto window = startMainWindow();
+    window->show();
+    dedicatedLoggedServer(window->ui());
+    QElapsedTimer clock;
+    clock.start();
+
+    (goExit ? window->ui().btnGoClose : window->ui().bbtnGo)->click();
+
+    if (goExit) {
+        // Go/Exit has waited for the server's fate: the box, or the program gone once the server ran for a moment.
+        QCOMPARE(window->isVisible(), !box.isEmpty());
+        if (box.isEmpty() && output.startsWith("running"))
+            QVERIFY2(clock.elapsed() >= server::StartupMs, qPrintable(QString::number(clock.elapsed())));
+    } else {
+        QVERIFY(window->isVisible());
+        // Go! reports when the server stops; one that fails later is the server window's to show.
+        if (output.contains("gone"))
+            QTRY_VERIFY_WITH_TIMEOUT(q2.readProgramFile(QStringLiteral("server.log")).endsWith("gone\n"), 10000);
+        else if (!box.isEmpty())
+            QTRY_COMPARE(msgbox::shown().size(), 1);
+    }
+    QTRY_COMPARE(q2.readProgramFile(QStringLiteral("server.log")), output);
+    QCOMPARE(msgbox::shown().size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        QCOMPARE(msgbox::shown().first().icon, msgbox::Icon::Error);
+        QCOMPARE(msgbox::shown().first().caption, applicationTitle());
+        QCOMPARE(msgbox::shown().first().text, box);
+    }
+}
+
+void TestLaunchWindow::cleanup()
+{
+    QFile pidFile(m_pids.filePath(QStringLiteral("game.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return;
+    const pid_t pid = pidFile.readAll().trimmed().toInt();
+    pidFile.remove();
+    if (pid > 0 && ::kill(pid, SIGKILL) == 0)
+        QVERIFY(QTest::qWaitFor([pid] { return ::kill(pid, 0) != 0; }, 5000));
 }
 
 QTEST_MAIN(TestLaunchWindow)

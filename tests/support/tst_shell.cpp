@@ -140,7 +140,14 @@ private Q_SLOTS:
     void runProgramNamesTheEngine();
     void gameProcess_data();
     void gameProcess();
+    void gameOutput_data();
+    void gameOutput();
+    void outputGoesOnWithoutUs();
     void openDocument();
+
+private:
+    // Games a test started; whatever still runs of them is ended in cleanup(), also after a failed check.
+    QList<pid_t> m_games;
 };
 
 void TestShell::init()
@@ -151,6 +158,12 @@ void TestShell::init()
 void TestShell::cleanup()
 {
     msgbox::unscript();
+    for (pid_t pid : std::as_const(m_games)) {
+        ::kill(pid, SIGKILL);
+        // Its helper reaps it at once.
+        QVERIFY(QTest::qWaitFor([pid] { return ::kill(pid, 0) != 0; }, 5000));
+    }
+    m_games.clear();
 }
 
 void TestShell::splitCommandLine_data()
@@ -437,6 +450,7 @@ void TestShell::gameProcess()
     QVERIFY(started.process);
     GameProcess& process = *started.process;
     QVERIFY(process.pid() > 0);
+    m_games.append(process.pid());
     QList<int> finished;
     connect(&process, &GameProcess::finished, this, [&finished](int code) { finished.append(code); });
     QElapsedTimer clock;
@@ -456,6 +470,73 @@ void TestShell::gameProcess()
         QVERIFY2(clock.elapsed() >= 4500, qPrintable(QString::number(clock.elapsed())));
     process.stop(); // nothing left to stop
     QCOMPARE(finished.size(), 1);
+}
+
+void TestShell::gameOutput_data()
+{
+    QTest::addColumn<QByteArray>("game");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<bool>("endsByItself");
+    QTest::newRow("both streams as written, the old log replaced")
+        << QByteArray("echo one; echo two >&2; printf 'no end'") << QByteArray("one\ntwo\nno end") << true;
+    QTest::newRow("no input, a plain terminal")
+        << QByteArray("echo \"$TERM\" \"$COLORTERM\"; cat; echo \"in: $?\"") << QByteArray("dumb \nin: 0\n") << true;
+    // perl's standard output buffers whole blocks on a pipe and lines on a terminal.
+    QTest::newRow("each line as it comes")
+        << QByteArray("exec perl -e 'print \"ready\\n\"; sleep 60'") << QByteArray("ready\n") << false;
+}
+
+void TestShell::gameOutput()
+{
+    QFETCH(QByteArray, game);
+    QFETCH(QByteArray, output);
+    QFETCH(bool, endsByItself);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("game");
+    put(path, "#!/bin/sh\n" + game + '\n', 0755);
+    const QString log = dir.filePath("server.log");
+    put(log, QByteArray(4096, 'x'));
+    qputenv("COLORTERM", "truecolor");
+
+    StartedProgram started = ::startProgram(path, {}, dir.path(), Watch::Yes, log);
+    qunsetenv("COLORTERM");
+    QVERIFY(started.process);
+    GameProcess& process = *started.process;
+    m_games.append(process.pid());
+    QByteArray signalled;
+    connect(&process, &GameProcess::output, this, [&signalled](const QByteArray& bytes) { signalled += bytes; });
+
+    QTRY_COMPARE_WITH_TIMEOUT(process.recentOutput(), output, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(process.isRunning(), !endsByItself, 10000);
+    QCOMPARE(signalled, output);
+    QFile kept(log);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), output);
+}
+
+void TestShell::outputGoesOnWithoutUs()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("game");
+    // Far more than a pipe holds, after we have stopped reading.
+    put(path, "#!/bin/sh\necho first\nwhile [ ! -e go ]; do sleep 0.1; done\nseq 100000\necho last\n", 0755);
+    const QString log = dir.filePath("server.log");
+    StartedProgram started = ::startProgram(path, {}, dir.path(), Watch::Yes, log);
+    QVERIFY(started.process);
+    const pid_t pid = started.process->pid();
+    m_games.append(pid);
+    QTRY_COMPARE_WITH_TIMEOUT(started.process->recentOutput(), QByteArray("first\n"), 10000);
+
+    started.process.reset();
+    put(dir.filePath("go"), "");
+
+    // The game ends by itself, neither blocked nor killed by a pipe nobody reads, and its log is whole.
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 10000);
+    QFile kept(log);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    const QByteArray bytes = kept.readAll();
+    QVERIFY(bytes.startsWith("first\n1\n2\n"));
+    QVERIFY(bytes.endsWith("\n99999\n100000\nlast\n"));
 }
 
 void TestShell::openDocument()
