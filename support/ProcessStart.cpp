@@ -42,6 +42,22 @@ int codeForErrno(int err)
     }
 }
 
+QString startFailureText(int code, const QString& commandLine)
+{
+    switch (code) {
+    case OutOfResources:
+        return QStringLiteral("The system is out of memory or resources.");
+    case FileNotFound:
+        return QStringLiteral("The file (") + commandLine + QStringLiteral(") was not found.");
+    case PathNotFound:
+        return QStringLiteral("The path (") + commandLine + QStringLiteral(") was not found.");
+    case BadFormat:
+        return QStringLiteral("The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).");
+    default:
+        return {};
+    }
+}
+
 bool isDirectory(const QString& path)
 {
     struct stat st {};

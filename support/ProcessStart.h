@@ -45,6 +45,8 @@ inline constexpr int BadFormat = 11;
 inline constexpr int Started = 33;
 
 int codeForErrno(int err);
+// Why a start failed, as the user is told, quoting `commandLine`; empty for a start that worked.
+QString startFailureText(int code, const QString& commandLine);
 // Something that could be started: present and not a directory. Whether it really runs is for exec to say.
 bool isCandidate(const QString& path);
 bool isDirectory(const QString& path);

@@ -62,23 +62,7 @@ Resolved resolveProgram(const QString& word)
 // Tells the user why a start failed; nothing for a start that worked.
 void reportStartFailure(int code, const QString& commandLine)
 {
-    QString text;
-    switch (code) {
-    case OutOfResources:
-        text = QStringLiteral("The system is out of memory or resources.");
-        break;
-    case FileNotFound:
-        text = QStringLiteral("The file (") + commandLine + QStringLiteral(") was not found.");
-        break;
-    case PathNotFound:
-        text = QStringLiteral("The path (") + commandLine + QStringLiteral(") was not found.");
-        break;
-    case BadFormat:
-        text = QStringLiteral("The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).");
-        break;
-    default:
-        break;
-    }
+    const QString text = process::startFailureText(code, commandLine);
     if (!text.isEmpty())
         msgbox::show(nullptr, msgbox::Icon::None, applicationTitle(), text, {msgbox::Button::Ok});
 }
