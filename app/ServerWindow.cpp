@@ -69,12 +69,6 @@ void setCell(QTableWidget* table, int row, int column, const QString& text, Qt::
     item->setText(text);
 }
 
-// A level name from the network is looked up in the maps directory only when it names a file in it.
-bool isPlainLevelName(const QString& name)
-{
-    return !name.isEmpty() && !name.contains(u'\\') && !name.startsWith(u'/') && !name.contains(QStringLiteral(".."));
-}
-
 } // namespace
 
 ServerWindow* ServerWindow::showFor(QWidget* mainWindow, const Profile& profile, const QString& quake2Dir,
@@ -256,12 +250,7 @@ void ServerWindow::watch(const Profile& profile, const QString& quake2Dir, GameP
     setValue(m_address, QStringLiteral("127.0.0.1:%1").arg(m_query->port()));
     showStatus({});
     m_rconOutput->clear();
-    m_rconHint->setText(
-        m_rcon ? QStringLiteral("Commands go to the server with the Remote Console password in clear text, as the "
-                                "game's protocol requires.")
-               : QStringLiteral("Remote Console is not checked in this profile, so the server takes no commands "
-                                "from here. When it is, the password travels in clear text, as the game's "
-                                "protocol requires."));
+    m_rconHint->setText(server::remoteConsoleHint(m_rcon));
     const QList<QWidget*> console{m_rconOutput, m_rconCommand, m_rconSend, m_skipLevel, m_say};
     for (QWidget* w : console)
         w->setEnabled(m_rcon);
@@ -303,12 +292,7 @@ QString ServerWindow::levelText(const QString& levelName)
 {
     if (levelName != m_levelName) {
         m_levelName = levelName;
-        m_levelText = levelName;
-        if (isPlainLevelName(levelName)) {
-            const QString title = levels::levelDescription(m_quake2Dir, levelName);
-            if (title != levelName)
-                m_levelText = levelName + QStringLiteral(" \u2014 ") + title.simplified();
-        }
+        m_levelText = levels::runningLevelText(m_quake2Dir, levelName);
     }
     return m_levelText;
 }
