@@ -55,6 +55,9 @@ LoadedProfile loadProfile(const Context& context);
 int profilesCommand(const Context& context);
 int showCommand(const Context& context);
 int checkCommand(const Context& context);
+// go and run: the launch, the server started on its own or in this process's place.
+int goCommand(const Context& context);
+int runCommand(const Context& context);
 int statusCommand(const Context& context);
 // skip, say and rcon: through the remote console.
 int consoleCommand(const Context& context);

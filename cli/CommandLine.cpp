@@ -30,6 +30,8 @@ const QHash<QString, CommandSpec>& commands()
         {QStringLiteral("profiles"), {profilesCommand, {}, 0, 0}},
         {QStringLiteral("show"), {showCommand, {QStringLiteral("profile"), QStringLiteral("json")}, 0, 0}},
         {QStringLiteral("check"), {checkCommand, {QStringLiteral("profile")}, 0, 0}},
+        {QStringLiteral("go"), {goCommand, {QStringLiteral("profile")}, 0, 0}},
+        {QStringLiteral("run"), {runCommand, {QStringLiteral("profile")}, 0, 0}},
         {QStringLiteral("status"),
          {statusCommand,
           {QStringLiteral("profile"), QStringLiteral("json"), QStringLiteral("address"), QStringLiteral("timeout")},
@@ -55,6 +57,8 @@ QString description()
         "  profiles                  the profiles, the current one marked with *\n"
         "  show [--json]             the profile's settings and play list\n"
         "  check                     the levels of the play list that are not installed; exit 1 if any\n"
+        "  go                        what Go/Exit does: check, write the files, start the server on its own\n"
+        "  run                       the same, then this process becomes the server (for systemd, containers)\n"
         "  status [--json]           the server's level, host name and players; exit 1 when it does not answer\n"
         "  skip                      the server moves on to the next level of the play list\n"
         "  say TEXT...               TEXT to all players\n"

@@ -225,9 +225,13 @@ int checkCommand(const Context& context)
         throw Refusal{loaded.levelsError};
     LevelPresence presence(context.inst.quake2Dir() + q2::MapsSubdir, levels::mapsListPath());
     QStringList missing;
-    for (const QString& level : loaded.playList)
-        if (!presence.isPresent(level))
-            missing.append(level);
+    try {
+        for (const QString& level : loaded.playList)
+            if (!presence.isPresent(level))
+                missing.append(level);
+    } catch (const AppError& e) {
+        throw Refusal{levels::mapsListPath() + QStringLiteral(": ") + e.text()};
+    }
     for (const QString& level : std::as_const(missing))
         printBytes(bytetext::encode(level) + '\n');
     if (!missing.isEmpty()) {

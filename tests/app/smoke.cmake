@@ -43,7 +43,7 @@ message(STATUS "velstrom-cli ran without a display: ${out}")
 # Two copies from one program directory: the second says so and reads or writes nothing. The first runs on
 # until its timeout; the second waits at its message box until its own.
 set(velstrom ${WORK_DIR}/quake2/Velstrom/velstrom)
-execute_process(COMMAND sh -c "timeout 10 '${velstrom}' & first=$!; sleep 3; timeout 3 '${velstrom}'; wait $first; echo first=$?"
+execute_process(COMMAND sh -c "timeout 10 '${velstrom}' & first=$!; sleep 3; '${velstrom}-cli' go; echo cli=$?; timeout 3 '${velstrom}'; wait $first; echo first=$?"
                 WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT out MATCHES "first=124")
     message(FATAL_ERROR "the first copy did not keep running\n${out}\n${err}")
@@ -52,3 +52,7 @@ if(NOT err MATCHES "Velstrom is already running from ${WORK_DIR}/quake2/Velstrom
     message(FATAL_ERROR "the second copy did not refuse to start\n${out}\n${err}")
 endif()
 message(STATUS "a second copy in the same directory refused to start")
+if(NOT out MATCHES "cli=1" OR NOT err MATCHES "velstrom-cli: Velstrom is already running from ${WORK_DIR}/quake2/Velstrom\\.")
+    message(FATAL_ERROR "velstrom-cli go did not refuse while the window runs\n${out}\n${err}")
+endif()
+message(STATUS "velstrom-cli go refused while the window runs")

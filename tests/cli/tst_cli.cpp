@@ -4,6 +4,7 @@
 #include "FileContents.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QRegularExpression>
@@ -145,6 +146,25 @@ void TestCli::commands_data()
     row("rcon", {"rcon", "status"}, {{"untitled.ini", rcon}}, 0, "rigbot1", "^$", "rcon rc0n status");
     row("skip", {"skip"}, {{"untitled.ini", rcon}}, 0, "", "^$", "rcon rc0n sv skip");
     row("say", {"say", "hello;", "all"}, {{"untitled.ini", rcon}}, 0, "", "^$", "rcon rc0n say \"hello; all\"");
+    // go and run. A stand-in engine in the Quake 2 folder shows where it runs and with which words.
+    const QByteArray dedicated = ini({"ServerType=1", "Port=27999"});
+    const std::pair<QString, QByteArray> playList{"untitled_maps.txt", "q2dm1\r\n"};
+    const auto engine = [](const QByteArray& body) {
+        return std::pair<QString, QByteArray>{"../q2ded", "#!/bin/sh\n" + body + "\n"};
+    };
+    row("go: missing levels", {"go"}, {{"untitled_maps.txt", "q2dm1\r\nnomap\r\n"}, {"untitled.ini", dedicated}}, 1,
+        "^nomap\\n$", "1 of the 2 levels to play are not installed\\. Nothing was written or started\\.");
+    row("go: the window runs", {"go"}, {playList, {"LOCKED", ""}}, 1, "^$",
+        "^velstrom-cli: Velstrom is already running from .*/quake2/Velstrom\\.\\n$");
+    row("go: no engine", {"go"}, {playList, {"untitled.ini", dedicated}}, 1, "^$", "The file \\(quake2\\.exe .*\\+exec Velstrom\\.cfg.*\\) was not found\\.");
+    row("go: the server stops at once", {"go"},
+        {playList, {"untitled.ini", dedicated}, engine("echo 'Error: no game library'; exit 1")}, 1, "^$",
+        "The server stopped right after it started \\(exit code 1\\)\\..*Error: no game library");
+    row("go", {"go"}, {playList, {"untitled.ini", dedicated}, engine("echo up; exec sleep 3.5")}, 0,
+        "^Started q2ded \\(process \\d+\\) from .*/quake2; its output goes to .*/server\\.log\\.\\n$", "^$");
+    row("run", {"run"},
+        {playList, {"untitled.ini", dedicated}, engine("pwd; echo \"$@\"; exit 7")}, 7,
+        "^.*/quake2\\n\\+set dedicated 1 .*\\+set game Velstrom .*\\+exec Velstrom\\.cfg");
     row("rcon: wrong password", {"rcon", "status"},
         {{"untitled.ini", ini({"Port=%PORT%", "RemoteConsole=CHK", "RemotePassWord=wrong"})}}, 1,
         "^Bad rcon_password\\.\\n$");
@@ -166,8 +186,17 @@ void TestCli::commands()
     QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("quake2/baseq2/maps"))));
     putFile(root.filePath(QStringLiteral("quake2/baseq2/maps/q2dm1.bsp")), "IBSP");
     putFile(root.filePath(QStringLiteral("quake2/baseq2/maps.lst")), "base1 \"Outer Base\"\r\n");
-    for (const auto& [name, contents] : files)
-        putFile(programDir + u'/' + name, QByteArray(contents).replace("%PORT%", server.port()));
+    QLockFile window(programDir + QStringLiteral("/.velstrom.lock"));
+    for (const auto& [name, contents] : files) {
+        if (name == QStringLiteral("LOCKED")) {
+            QVERIFY(window.tryLock(0));
+            continue;
+        }
+        const QString path = programDir + u'/' + name;
+        putFile(path, QByteArray(contents).replace("%PORT%", server.port()));
+        if (contents.startsWith("#!"))
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
     for (QString& argument : arguments)
         argument.replace(QStringLiteral("%PORT%"), QString::fromLatin1(server.port()));
 
