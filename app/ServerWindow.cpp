@@ -1,6 +1,7 @@
 #include "app/ServerWindow.h"
 
 #include "launch/ServerQuery.h"
+#include "launch/StartFailure.h"
 #include "levels/LevelTitle.h"
 #include "support/ErrorReport.h"
 #include "support/GameProcess.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,7 +21,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,6 +33,8 @@ namespace {
 constexpr int VisiblePlayerRows = 8;
 constexpr int OutputLines = 6;
 constexpr int RconOutputBlocks = 500;
+constexpr int ServerOutputBlocks = 2000;
+constexpr int ServerOutputColumns = 72;
 
 ServerWindow::TextPrompt& sayPrompt()
 {
@@ -194,17 +200,34 @@ void ServerWindow::build()
     consoleLayout->addLayout(commandRow);
     consoleLayout->addLayout(consoleButtons);
 
+    // What the server itself prints, beside what it answers.
+    m_serverOutputBox = new QGroupBox(QStringLiteral("Server Output"), this);
+    m_serverOutputBox->setObjectName(QStringLiteral("gbServerOutput"));
+    m_serverOutput = new QPlainTextEdit(m_serverOutputBox);
+    m_serverOutput->setObjectName(QStringLiteral("edServerOutput"));
+    m_serverOutput->setReadOnly(true);
+    m_serverOutput->setMaximumBlockCount(ServerOutputBlocks);
+    m_serverOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_serverOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_serverOutput->setFixedWidth(ServerOutputColumns * QFontMetrics(m_serverOutput->font()).averageCharWidth() +
+                                  m_serverOutput->verticalScrollBar()->sizeHint().width() + 12);
+    auto* outputLayout = new QVBoxLayout(m_serverOutputBox);
+    outputLayout->addWidget(m_serverOutput);
+
     m_stop = new QPushButton(QStringLiteral("Stop Server"), this);
     m_stop->setObjectName(QStringLiteral("btnStop"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(m_stop);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(facts);
-    layout->addWidget(m_table);
-    layout->addWidget(console);
-    layout->addLayout(bottom);
+    auto* left = new QVBoxLayout;
+    left->addLayout(facts);
+    left->addWidget(m_table);
+    left->addWidget(console);
+    auto* layout = new QGridLayout(this);
+    layout->addLayout(left, 0, 0);
+    layout->addWidget(m_serverOutputBox, 0, 1);
+    layout->addLayout(bottom, 1, 0, 1, 2);
     // The hint's wrapped height depends on the width, which the value column fixes.
     m_rconHint->setFixedWidth(valueWidth + fontMetrics().horizontalAdvance(QStringLiteral("Host name:")) +
                               facts->horizontalSpacing());
@@ -233,12 +256,24 @@ void ServerWindow::watch(const Profile& profile, const QString& quake2Dir, GameP
     });
 
     // A later Go: the game of the earlier one is no longer ours to stop.
-    if (m_process != process && m_process)
+    if (m_process != process && m_process) {
+        disconnect(m_process, nullptr, this, nullptr);
         m_process->deleteLater();
+    }
+    const bool sameGame = m_process == process;
     m_process = process;
     if (process != nullptr) {
         process->setParent(this);
         connect(process, &GameProcess::finished, this, &ServerWindow::gameEnded, Qt::UniqueConnection);
+    }
+    // Only a server this run started has its output here.
+    m_serverOutputBox->setVisible(process != nullptr);
+    if (!sameGame || process == nullptr) {
+        m_serverOutput->clear();
+        if (process != nullptr) {
+            appendOutput(process->recentOutput());
+            connect(process, &GameProcess::output, this, &ServerWindow::appendOutput);
+        }
     }
 
     m_quake2Dir = quake2Dir;
@@ -264,6 +299,18 @@ void ServerWindow::watch(const Profile& profile, const QString& quake2Dir, GameP
     else if (isVisible())
         m_query->start();
     showState();
+}
+
+void ServerWindow::appendOutput(const QByteArray& bytes)
+{
+    // Follow the output unless the user has scrolled back to read.
+    QScrollBar* bar = m_serverOutput->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    QTextCursor end(m_serverOutput->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(server::consoleText(bytes));
+    if (following)
+        bar->setValue(bar->maximum());
 }
 
 void ServerWindow::showStatus(const server::Status& status)

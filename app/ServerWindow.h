@@ -9,6 +9,7 @@
 #include <optional>
 
 class GameProcess;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,8 +17,9 @@ class QPushButton;
 class QTableWidget;
 class ServerQuery;
 
-// The running server at a glance: its state, level, host name and players, with its remote console and a way to
-// stop it. A modeless tool window of the main window; closing it only stops the questions, never the server.
+// The running server at a glance: its state, level, host name and players, with its remote console, its own
+// console output (for a server this run started) and a way to stop it. A modeless tool window of the main window;
+// closing it only stops the questions, never the server.
 //
 // The window keeps the game it was given as its own child: the game stays watched for as long as the window
 // exists (the main window's lifetime), and a later Go replaces it. A null game is a server started elsewhere,
@@ -54,6 +56,7 @@ private:
     void say();
     void stopServer();
     void gameEnded();
+    void appendOutput(const QByteArray& bytes);
     QString levelText(const QString& levelName);
 
     QLabel* m_address = nullptr;
@@ -69,6 +72,8 @@ private:
     QPushButton* m_skipLevel = nullptr;
     QPushButton* m_say = nullptr;
     QPushButton* m_stop = nullptr;
+    QGroupBox* m_serverOutputBox = nullptr;
+    QPlainTextEdit* m_serverOutput = nullptr; // the started server's console output as it comes
 
     ServerQuery* m_query = nullptr;
     QPointer<GameProcess> m_process;

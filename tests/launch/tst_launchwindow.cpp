@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -732,6 +733,12 @@ void TestLaunchWindow::aServerThatStopsAtStart()
             QTRY_COMPARE(msgbox::shown().size(), 1);
     }
     QTRY_COMPARE(q2.readProgramFile(QStringLiteral("server.log")), output);
+    // Go! shows the server's output as it came in the server window too.
+    if (!goExit) {
+        auto* pane = window->findChild<QPlainTextEdit*>(QStringLiteral("edServerOutput"));
+        QVERIFY(pane != nullptr);
+        QTRY_COMPARE(pane->toPlainText(), QString::fromLatin1(output));
+    }
     QCOMPARE(msgbox::shown().size(), box.isEmpty() ? 0 : 1);
     if (!box.isEmpty()) {
         QCOMPARE(msgbox::shown().first().icon, msgbox::Icon::Error);

@@ -87,6 +87,17 @@ GameProcess* startStubbornGame(const QTemporaryDir& dir)
     return started.process.release();
 }
 
+// A game whose output is kept in `dir`'s server.log and shown by the window; it runs until cleanup() ends it.
+GameProcess* startTalkingGame(const QTemporaryDir& dir, const QString& script, QList<pid_t>& started)
+{
+    StartedProgram game = startProgram(QStringLiteral("/bin/sh"), {"-c", script + "; exec sleep 60"}, dir.path(),
+                                       Watch::Yes, dir.filePath(QStringLiteral("server.log")));
+    if (!game.process)
+        qFatal("the stand-in game did not start");
+    started.append(game.process->pid());
+    return game.process.release();
+}
+
 template <class W = QLabel>
 W* widget(QWidget* window, const char* name)
 {
@@ -108,6 +119,7 @@ class TestServerWindow : public QObject {
 
     velstrom::test::FakeQuake2 m_fake;
     QWidget m_main;
+    QList<pid_t> m_pids;
 
 private Q_SLOTS:
     // A check that fails half-way returns before its own ending of the game: every game still running ends here,
@@ -120,6 +132,12 @@ private Q_SLOTS:
                 ::kill(game->pid(), SIGKILL);
             QVERIFY(QTest::qWaitFor([&] { return !game || !game->isRunning(); }, 10000));
         }
+        // Games a later Go replaced are the window's no longer.
+        for (pid_t pid : std::as_const(m_pids)) {
+            if (::kill(pid, SIGKILL) == 0)
+                QVERIFY(QTest::qWaitFor([pid] { return ::kill(pid, 0) != 0; }, 10000));
+        }
+        m_pids.clear();
     }
 
     void status_data()
@@ -230,6 +248,36 @@ private Q_SLOTS:
             QVERIFY2(widget<QWidget>(window, name)->isEnabled() == on, name);
         const QString hint = text(window, "lblRconHint");
         QVERIFY2(hint.contains("clear text") && hint.contains("not checked") != on, qPrintable(hint));
+        window->close();
+    }
+
+    void serverOutput_data()
+    {
+        QTest::addColumn<QStringList>("games"); // one Go each; empty: a server started elsewhere
+        QTest::addColumn<QString>("shown");     // empty: no pane
+        QTest::newRow("started elsewhere") << QStringList{} << "";
+        QTest::newRow("as it comes, control bytes left out")
+            << QStringList{"echo one; printf 'two\\033[0m\\001\\n'; printf 'no end'"} << "one\ntwo\nno end";
+        QTest::newRow("a later Go shows its own server") << QStringList{"echo first", "echo second"} << "second\n";
+    }
+
+    void serverOutput()
+    {
+        QFETCH(QStringList, games);
+        QFETCH(QString, shown);
+        StandInServer server;
+        QTemporaryDir dir;
+        ServerWindow* window = nullptr;
+        for (const QString& script : games) {
+            GameProcess* game = startTalkingGame(dir, script, m_pids);
+            window = ServerWindow::showFor(&m_main, server.profile(), m_fake.quake2Dir(), game);
+        }
+        if (games.isEmpty())
+            window = ServerWindow::showFor(&m_main, server.profile(), m_fake.quake2Dir(), nullptr);
+        auto* pane = widget<QPlainTextEdit>(window, "edServerOutput");
+        QCOMPARE(pane->isVisibleTo(window), !shown.isEmpty());
+        QVERIFY(pane->isReadOnly());
+        QTRY_COMPARE(pane->toPlainText(), shown);
         window->close();
     }
 
