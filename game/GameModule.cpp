@@ -2,17 +2,23 @@
 // hands the engine that game's entry points with a few of them wrapped, and adds Velstrom's play list,
 // skip command and message on top. Nothing here may throw into the engine.
 #include "GameApi.h"
+#include "GameFolders.h"
 #include "RegularFile.h"
 #include "TextRules.h"
 
+#include "GameFileSystem.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <optional>
+#include <set>
 #include <string>
 #include <strings.h>
 #include <sys/stat.h>
@@ -30,6 +36,8 @@ constexpr const char* GameLibraryVariable = "velstrom_gamelib";
 // q2pro drops a longer centre-print without a word.
 constexpr std::size_t MessageLimit = 1000;
 constexpr std::size_t PlayListLimit = 1 << 20;
+// Entries looked at for one level change before the current level is kept.
+constexpr std::size_t EntriesTriedLimit = 4096;
 // Every line break shrinks to one byte at most, so this much of the file fills the message.
 constexpr std::size_t MessageReadLimit = 4 * MessageLimit;
 
@@ -43,6 +51,7 @@ struct Module {
     std::string currentLevel;
     std::size_t played = SIZE_MAX;          // play-list place of the level chosen last
     std::vector<unsigned char> greetingDue; // by edict index: connected, message not shown yet
+    std::set<std::string> reported;         // broken archives, each named once per server run
 };
 
 Module g;
@@ -123,8 +132,63 @@ std::string fileError(const std::string& path, int err)
     return "Velstrom: cannot read " + path + ": " + (err == EINVAL ? "not a regular file" : std::strerror(err)) + "\n";
 }
 
-// The play-list entry to play after the current level; nothing when there is no list to follow.
-std::optional<NextLevel> nextFromPlayList()
+std::string variable(const char* name)
+{
+    const q2cvar* var = g.engine.cvar ? g.engine.cvar(name, "", 0) : nullptr;
+    return var && var->string ? var->string : "";
+}
+
+std::string engineDirectory(); // below, with the other questions about where things are
+
+std::vector<std::string> commandLine()
+{
+    std::string data;
+    std::vector<std::string> words;
+    if (readRegularFile("/proc/self/cmdline", 1 << 16, data) == 0) {
+        std::size_t start = 0;
+        for (std::size_t end; (end = data.find('\0', start)) != std::string::npos; start = end + 1)
+            words.push_back(data.substr(start, end - start));
+    }
+    return words;
+}
+
+// The game's file system as the running engine sees it, read afresh: levels come and go while it runs.
+vornak::GameFileSystem engineFiles()
+{
+    EngineView view;
+    view.q2pro = ::strncasecmp(variable("version").c_str(), "q2pro", 5) == 0;
+    view.game = variable("game");
+    view.basedir = variable("basedir");
+    if (view.q2pro)
+        view.homedir = variable("homedir");
+    else
+        view.cddir = variable("cddir");
+    view.engineDir = engineDirectory();
+    view.moduleDir = g.programDir;
+    char cwd[PATH_MAX];
+    view.workingDir = ::getcwd(cwd, sizeof cwd) ? cwd : ".";
+    if (const char* home = std::getenv("HOME"))
+        view.home = home;
+    if (const char* data = std::getenv("XDG_DATA_HOME"))
+        view.xdgDataHome = data;
+    if (!view.q2pro)
+        view.arguments = commandLine();
+    return vornak::GameFileSystem(gameFolders(view), view.q2pro ? vornak::Engine::Q2pro : vornak::Engine::YamagiQuake2,
+                                  [](const std::string& text) {
+                                      if (g.reported.insert(text).second)
+                                          print("Velstrom: " + text + "\n");
+                                  });
+}
+
+struct NextChoice {
+    std::string level;
+    std::size_t index = SIZE_MAX;
+    bool restart = false; // no entry can be played: the current level again
+};
+
+// What to play after the current level: the next play-list entry the server can load, passing over the
+// others with a line each; nothing when there is no list to follow.
+std::optional<NextChoice> nextFromPlayList()
 {
     const std::string path = inProgramDir(LevelRotationFile);
     std::string data;
@@ -133,7 +197,29 @@ std::optional<NextLevel> nextFromPlayList()
             print(fileError(path, err));
         return std::nullopt;
     }
-    return nextLevel(playableLevels(splitLines(data)), g.currentLevel, g.played);
+    const std::vector<std::string> entries = playListEntries(splitLines(data));
+    const std::optional<NextLevel> first = nextLevel(entries, g.currentLevel, g.played);
+    if (!first)
+        return std::nullopt;
+    std::optional<vornak::GameFileSystem> files;
+    const std::size_t tries = std::min(entries.size(), EntriesTriedLimit);
+    for (std::size_t k = 0; k < tries; ++k) {
+        const std::size_t i = (first->index + k) % entries.size();
+        const std::string& entry = entries[i];
+        std::string fault = levelEntryFault(entry);
+        if (fault.empty()) {
+            if (!files)
+                files.emplace(engineFiles());
+            if (!files->findLevel(entry))
+                fault = "no maps/" + entry + ".bsp in the game's folders or their archives";
+        }
+        if (fault.empty())
+            return NextChoice{entry, i, false};
+        print("Velstrom: skipping " + entry + ": " + fault + "\n");
+    }
+    print("Velstrom: " + std::string(LevelRotationFile) + " names no level the server can load; " + g.currentLevel +
+          " starts again\n");
+    return NextChoice{g.currentLevel, g.played, true};
 }
 
 std::string gamemapCommand(const std::string& level)
@@ -148,9 +234,9 @@ void addCommandString(const char* text)
     guarded([&] {
         if (!text || !isGamemapCommand(text))
             return;
-        if (const std::optional<NextLevel> next = nextFromPlayList()) {
+        if (const std::optional<NextChoice> next = nextFromPlayList(); next && !next->level.empty()) {
             g.played = next->index;
-            g.engine.AddCommandString(gamemapCommand(next->name).c_str());
+            g.engine.AddCommandString(gamemapCommand(next->level).c_str());
             replaced = true;
         }
     });
@@ -169,23 +255,22 @@ void skipLevel()
         print("Velstrom: cannot write " + skipped + ": " + (err == EINVAL ? "not a regular file" : std::strerror(err)) +
               "\n");
     }
-    const std::optional<NextLevel> next = nextFromPlayList();
+    const std::optional<NextChoice> next = nextFromPlayList();
     if (!next) {
         print("Velstrom: " + std::string(LevelRotationFile) + " names no level to go to; " + g.currentLevel +
               " goes on\n");
         return;
     }
-    print("Velstrom: skipping " + g.currentLevel + ", next is " + next->name + "\n");
+    if (!next->restart)
+        print("Velstrom: skipping " + g.currentLevel + ", next is " + next->level + "\n");
     g.played = next->index;
-    g.engine.AddCommandString(gamemapCommand(next->name).c_str());
+    g.engine.AddCommandString(gamemapCommand(next->level).c_str());
 }
 
 std::string variableText(const char* name)
 {
-    const q2cvar* var = g.engine.cvar ? g.engine.cvar(name, "", 0) : nullptr;
-    if (!var || !var->string || !*var->string)
-        return std::string(name) + " (not set)";
-    return std::string(name) + ' ' + var->string;
+    const std::string value = variable(name);
+    return value.empty() ? std::string(name) + " (not set)" : std::string(name) + ' ' + value;
 }
 
 void showMessage(q2edict* ent)
@@ -376,7 +461,8 @@ std::string engineDirectory()
 }
 
 // Where the stock game may be, best first: the operator's choice, else baseq2 of this Quake 2 tree,
-// else baseq2 beside the engine (an engine installed apart from the game data keeps its game there).
+// else baseq2 beside the engine (an engine installed apart from the game data keeps its game there),
+// else baseq2 in q2pro's library folder (its system-wide install).
 std::vector<std::string> stockCandidates(const std::string& self)
 {
     const q2cvar* chosen = g.engine.cvar ? g.engine.cvar(GameLibraryVariable, "", 0) : nullptr;
@@ -384,12 +470,16 @@ std::vector<std::string> stockCandidates(const std::string& self)
         return {absolutePath(chosen->string)};
     const std::string name = fileNameOf(self);
     std::vector<std::string> places{directoryOf(directoryOf(self)) + "/baseq2/" + name};
+    const auto add = [&places](const std::string& place) {
+        if (std::find(places.begin(), places.end(), place) == places.end())
+            places.push_back(place);
+    };
     const std::string engineDir = engineDirectory();
-    if (!engineDir.empty()) {
-        const std::string besideEngine = absolutePath(engineDir + "/baseq2/" + name);
-        if (besideEngine != places.front())
-            places.push_back(besideEngine);
-    }
+    if (!engineDir.empty())
+        add(absolutePath(engineDir + "/baseq2/" + name));
+    // q2pro installed system-wide keeps its game libraries in a library folder of its own.
+    if (const std::string libdir = variable("libdir"); !libdir.empty())
+        add(absolutePath(libdir + "/baseq2/" + name));
     return places;
 }
 

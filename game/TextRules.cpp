@@ -6,9 +6,8 @@ namespace velstrom::game {
 
 std::vector<std::string> splitLines(std::string_view data)
 {
-    const std::size_t eof = data.find('\x1a');
-    if (eof != std::string_view::npos)
-        data = data.substr(0, eof);
+    if (!data.empty() && data.back() == '\x1a')
+        data.remove_suffix(1);
     std::vector<std::string> lines;
     std::size_t start = 0;
     std::size_t i = 0;
@@ -29,18 +28,6 @@ std::vector<std::string> splitLines(std::string_view data)
 
 namespace {
 
-bool playable(const std::string& line)
-{
-    if (line.empty())
-        return false;
-    for (const char c : line) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '"' || c == ';' || b < 32 || b == 127)
-            return false;
-    }
-    return true;
-}
-
 bool sameLevel(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -53,14 +40,44 @@ bool isBlank(char c)
 
 } // namespace
 
-std::vector<std::string> playableLevels(const std::vector<std::string>& lines)
+std::vector<std::string> playListEntries(const std::vector<std::string>& lines)
 {
-    std::vector<std::string> levels;
+    std::vector<std::string> entries;
     for (const std::string& line : lines) {
-        if (playable(line))
-            levels.push_back(line);
+        if (!line.empty())
+            entries.push_back(line);
     }
-    return levels;
+    return entries;
+}
+
+std::string levelEntryFault(std::string_view entry)
+{
+    if (entry.find_first_not_of(' ') == std::string_view::npos)
+        return "blank";
+    constexpr std::size_t framing = sizeof "maps/" - 1 + sizeof ".bsp" - 1;
+    if (entry.size() + framing > LevelPathLimit)
+        return "too long: maps/" + std::string(entry) + ".bsp has " + std::to_string(entry.size() + framing) +
+               " bytes, the engine takes " + std::to_string(LevelPathLimit);
+    for (const char c : entry) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '"')
+            return "holds a double quote";
+        if (c == ';')
+            return "holds a semicolon";
+        if (b < 32 || b == 127)
+            return "holds a control byte";
+        // The engines' map command reads these as a chain of levels and a spawn point.
+        if (c == '+' || c == '$')
+            return std::string("holds a ") + c + ", which the engine reads as more than a level name";
+    }
+    if (entry.front() == '*' || entry.front() == '!')
+        return std::string("starts with ") + entry.front() + ", which the engine reads as more than a level name";
+    // ... and these as a cinematic, a picture or a demo.
+    for (const char* other : {".cin", ".pcx", ".dm2"}) {
+        if (entry.size() > 4 && ::strcasecmp(std::string(entry.substr(entry.size() - 4)).c_str(), other) == 0)
+            return std::string("ends in ") + other + ", which the engine plays as something else than a level";
+    }
+    return {};
 }
 
 std::optional<NextLevel> nextLevel(const std::vector<std::string>& levels, std::string_view current, std::size_t played)

@@ -10,12 +10,20 @@
 namespace velstrom::game {
 
 // Lines as the program reads them: CR LF, a lone CR or a lone LF ends a line (an LF right after a CR
-// belongs to that ending), and a byte 26 ends the file.
+// belongs to that ending), and a byte 26 as the file's last byte is an old end-of-file mark; anywhere
+// else it is a byte like any other.
 std::vector<std::string> splitLines(std::string_view data);
 
-// Play-list lines that name a level: not empty, and no double quote, semicolon or control byte,
-// which the engine's command line would take apart.
-std::vector<std::string> playableLevels(const std::vector<std::string>& lines);
+// The play list's entries: its lines that are not empty.
+std::vector<std::string> playListEntries(const std::vector<std::string>& lines);
+
+// The engines find a level as `maps/<name>.bsp`, a path of at most 63 bytes.
+inline constexpr std::size_t LevelPathLimit = 63;
+
+// Why the server cannot be sent to this entry by its words alone: blank, too long for the engine, a
+// double quote, semicolon or control byte (its command line would take it apart), or what the engines'
+// map command reads as more than a level (+ $, a leading * or !, .cin .pcx .dm2); empty when it can.
+std::string levelEntryFault(std::string_view entry);
 
 struct NextLevel {
     std::string name;

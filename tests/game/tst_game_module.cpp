@@ -1,10 +1,12 @@
 // The game module as a server runs it: this test is the engine. It loads the built module from a
 // temporary Quake 2 tree, beside a stand-in stock game, and drives it through the game interface.
+#include "ArchiveWriter.h"
 #include "FileContents.h"
 #include "game/GameApi.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,7 +21,9 @@
 #include <sys/stat.h>
 
 using velstrom::test::fileContents;
+using velstrom::test::pakArchive;
 using velstrom::test::putFile;
+using velstrom::test::zipArchive;
 using Bytes = QList<QByteArray>;
 
 namespace {
@@ -163,6 +167,27 @@ class tst_game_module : public QObject {
         return std::any_of(m_rec.console.begin(), m_rec.console.end(), [&](const auto& l) { return l.contains(text); });
     }
 
+    // Files below the tree, each "<path>=<kind>": kind level, junk, or pak:<member> / zip:<member> for an
+    // archive holding that one member.
+    void putFiles(const Bytes& files)
+    {
+        for (const QByteArray& file : files) {
+            const QString path = at(QString::fromUtf8(file.left(file.indexOf('='))));
+            const QByteArray kind = file.mid(file.indexOf('=') + 1);
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            putFile(path, kind.startsWith("pak:")   ? pakArchive({{kind.mid(4), "IBSP"}})
+                          : kind.startsWith("zip:") ? zipArchive({{kind.mid(4), "IBSP", true}})
+                          : kind == "junk"          ? QByteArray("PACK")
+                                                    : QByteArray("IBSP"));
+        }
+    }
+
+    qsizetype consoleCount(const QByteArray& text) const
+    {
+        return std::count_if(m_rec.console.begin(), m_rec.console.end(),
+                             [&](const auto& l) { return l.contains(text); });
+    }
+
     void putLevels(const QByteArray& levels)
     {
         if (levels == "<fifo>")
@@ -192,6 +217,12 @@ private Q_SLOTS:
         QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("baseq2")));
         QVERIFY(QFile::copy(QStringLiteral(VELSTROM_GAME_MODULE), at(QStringLiteral("Velstrom/game.so"))));
         QVERIFY(QFile::copy(QStringLiteral(VELSTROM_STANDIN_GAME), at(QStringLiteral("baseq2/game.so"))));
+        // As the program starts the server; the levels the tests play are loose files of baseq2.
+        cvarSet("basedir", QFile::encodeName(m_tree->path()).constData());
+        cvarSet("game", "Velstrom");
+        qputenv("HOME", QFile::encodeName(at(QStringLiteral("user"))));
+        for (const char* level : {"q2dm1", "q2dm2", "q2dm3", "q2dm5", "base1", "base2"})
+            putFiles({"baseq2/maps/" + QByteArray(level) + ".bsp=level"});
     }
 
     void cleanup()
@@ -227,10 +258,14 @@ private Q_SLOTS:
         row("double quote skipped", "q2dm1\r\nq2\"dm7\r\nq2dm2\r\n", "q2dm1", "q2dm2");
         row("semicolon skipped", "q2dm1\r\nq2dm7;quit\r\nq2dm2\r\n", "q2dm1", "q2dm2");
         row("control byte skipped", "q2dm1\r\nq2\tdm7\r\nq2dm2\r\n", "q2dm1", "q2dm2");
-        row("only skipped lines", "a;b\r\n\"c\"\r\n\r\n", "q2dm1", "base2");
+        row("nothing playable: the level again", "a;b\r\n\"c\"\r\n\r\nnosuchmap\r\n", "q2dm1", "q2dm1 q2dm1");
         row("lone CR ends a line", "q2dm1\rq2dm2\r", "q2dm1", "q2dm2 q2dm1");
         row("LF alone ends a line", "q2dm1\nq2dm2\n", "q2dm2", "q2dm1");
-        row("byte 26 ends the file", "q2dm1\r\nq2dm2\r\n\x1aq2dm3\r\n", "q2dm2", "q2dm1");
+        row("byte 26 last is no byte", "q2dm1\r\nq2dm2\x1a", "q2dm1", "q2dm2 q2dm1");
+        row("byte 26 inside is a control byte",
+            "q2dm1\r\nq2\x1a"
+            "dm3\r\nq2dm2\r\n",
+            "q2dm1", "q2dm2");
     }
 
     void rotation()
@@ -258,6 +293,77 @@ private Q_SLOTS:
         putLevels("q2dm1\r\nq2dm5\r\n");
         sv({"endlevel", "base2"});
         QCOMPARE(m_rec.commands, (Bytes{gamemap("q2dm2"), gamemap("q2dm5")}));
+    }
+
+    void passedOver_data()
+    {
+        QTest::addColumn<QByteArray>("entry"); // between q2dm1 and q2dm2 in the play list
+        QTest::addColumn<Bytes>("files");
+        QTest::addColumn<Bytes>("variables");  // "<name>=<value>", {tree} standing for the tree
+        QTest::addColumn<QByteArray>("fault"); // in the line that passes the entry over; empty: it is played
+        const QByteArray longest(63 - 9, 'l');
+        const Bytes q2pro{"version=q2pro r3000 Dec  1 2026 x86_64"};
+        QTest::newRow("missing") << QByteArray("nosuchmap") << Bytes{} << Bytes{}
+                                 << QByteArray("no maps/nosuchmap.bsp");
+        QTest::newRow("blank") << QByteArray("   ") << Bytes{} << Bytes{} << QByteArray("blank");
+        QTest::newRow("63-byte path") << longest << Bytes{"baseq2/maps/" + longest + ".bsp=level"} << Bytes{}
+                                      << QByteArray();
+        QTest::newRow("64-byte path") << longest + 'l' << Bytes{"baseq2/maps/" + longest + "l.bsp=level"} << Bytes{}
+                                      << QByteArray("too long: maps/" + longest +
+                                                    "l.bsp has 64 bytes, the engine takes 63");
+        QTest::newRow("a chain to the engine")
+            << QByteArray("q2dm3+q2dm5") << Bytes{"baseq2/maps/q2dm3+q2dm5.bsp=level"} << Bytes{}
+            << QByteArray("holds a +");
+        QTest::newRow("found in lower case") << QByteArray("Q2DM3") << Bytes{} << Bytes{} << QByteArray();
+        QTest::newRow("file in upper case") << QByteArray("upper") << Bytes{"baseq2/maps/UPPER.bsp=level"} << Bytes{}
+                                            << QByteArray("no maps/upper.bsp");
+        QTest::newRow("in the game's folder")
+            << QByteArray("ours") << Bytes{"Velstrom/maps/ours.bsp=level"} << Bytes{} << QByteArray();
+        QTest::newRow("only inside pak0.pak")
+            << QByteArray("base3") << Bytes{"baseq2/pak0.pak=pak:maps/base3.bsp"} << Bytes{} << QByteArray();
+        QTest::newRow("beside a broken archive")
+            << QByteArray("base3") << Bytes{"baseq2/pak0.pak=pak:maps/base3.bsp", "baseq2/pak1.pak=junk"} << Bytes{}
+            << QByteArray();
+        QTest::newRow("yquake2 reads a pk3")
+            << QByteArray("ctf1") << Bytes{"baseq2/ctf.pk3=zip:maps/ctf1.bsp"} << Bytes{} << QByteArray();
+        QTest::newRow("q2pro reads no pk3") << QByteArray("ctf1") << Bytes{"baseq2/ctf.pk3=zip:maps/ctf1.bsp"} << q2pro
+                                            << QByteArray("no maps/ctf1.bsp");
+        QTest::newRow("q2pro reads a pkz")
+            << QByteArray("ctf1") << Bytes{"baseq2/ctf.pkz=zip:maps/ctf1.bsp"} << q2pro << QByteArray();
+        QTest::newRow("q2pro homedir") << QByteArray("mine") << Bytes{"home/baseq2/maps/mine.bsp=level"}
+                                       << q2pro + Bytes{"homedir={tree}/home"} << QByteArray();
+        QTest::newRow("yquake2 home") << QByteArray("mine") << Bytes{"user/.yq2/baseq2/maps/mine.bsp=level"} << Bytes{}
+                                      << QByteArray();
+        QTest::newRow("yquake2 home, q2pro running")
+            << QByteArray("mine") << Bytes{"user/.yq2/baseq2/maps/mine.bsp=level"} << q2pro
+            << QByteArray("no maps/mine.bsp");
+    }
+
+    // At a level's end and at `sv skip` alike, the entry is played or passed over with a line saying why.
+    void passedOver()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(Bytes, files);
+        QFETCH(Bytes, variables);
+        QFETCH(QByteArray, fault);
+        putFiles(files);
+        for (QByteArray variable : variables) {
+            variable.replace("{tree}", QFile::encodeName(m_tree->path()));
+            cvarSet(variable.left(variable.indexOf('=')).constData(),
+                    variable.mid(variable.indexOf('=') + 1).constData());
+        }
+        putLevels("q2dm1\r\n" + entry + "\r\nq2dm2\r\n");
+        start();
+        sv({"endlevel", "base2"});
+        m_ge->SpawnEntities("q2dm1", "", "");
+        sv({"skip"});
+        const QByteArray next = fault.isEmpty() ? entry : "q2dm2";
+        QCOMPARE(m_rec.commands, (Bytes{gamemap(next), gamemap(next)}));
+        const QByteArray passed = "Velstrom: skipping " + entry + ": ";
+        QCOMPARE(consoleCount(passed), fault.isEmpty() ? 0 : 2);
+        if (!fault.isEmpty())
+            QVERIFY2(consoleHas(passed + fault), m_rec.console.join().constData());
+        QCOMPARE(consoleCount("pak1.pak: skipped: too short"), files.contains("baseq2/pak1.pak=junk") ? 1 : 0);
     }
 
     void otherCommandsUntouched_data()
@@ -332,7 +438,8 @@ private Q_SLOTS:
         QTest::newRow("no format") << QByteArray("100%s %d%%\r\n") << Bytes{"100%s %d%%"};
         QTest::newRow("cut at 1000") << QByteArray(1200, 'a') << Bytes{QByteArray(1000, 'a')};
         QTest::newRow("1000 whole") << QByteArray(1000, 'a') + "\r\n" << Bytes{QByteArray(1000, 'a')};
-        QTest::newRow("byte 26 ends it") << QByteArray("Hi\x1azz") << Bytes{"Hi"};
+        QTest::newRow("byte 26 last is no byte") << QByteArray("Hi\x1a") << Bytes{"Hi"};
+        QTest::newRow("byte 26 inside stays") << QByteArray("Hi\x1azz") << Bytes{"Hi\x1azz"};
         QTest::newRow("no file") << QByteArray() << Bytes{};
     }
 
@@ -442,6 +549,8 @@ private Q_SLOTS:
         QTest::newRow("yquake2's name") << QStringLiteral("game.so") << QString();
         QTest::newRow("q2pro's name") << QStringLiteral(VELSTROM_GAME_CPU_NAME) << QString();
         QTest::newRow("velstrom_gamelib") << QStringLiteral("game.so") << QStringLiteral("mods/stock.so");
+        QTest::newRow("q2pro's libdir") << QStringLiteral(VELSTROM_GAME_CPU_NAME)
+                                        << QStringLiteral("lib/baseq2/" VELSTROM_GAME_CPU_NAME);
     }
 
     void loads()
@@ -451,11 +560,14 @@ private Q_SLOTS:
         // Only the place under test holds the stock game; the usual one holds junk.
         const QString stock = chosen.isEmpty() ? QStringLiteral("baseq2/") + name : chosen;
         QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("mods")));
+        QVERIFY(QDir(m_tree->path()).mkpath(QStringLiteral("lib/baseq2")));
         if (stock != QStringLiteral("baseq2/game.so"))
             QVERIFY(QFile::rename(at(QStringLiteral("baseq2/game.so")), at(stock)));
         if (name != QStringLiteral("game.so"))
             QVERIFY(QFile::rename(at(QStringLiteral("Velstrom/game.so")), at(QStringLiteral("Velstrom/") + name)));
-        if (!chosen.isEmpty()) {
+        if (chosen.startsWith(QStringLiteral("lib/"))) {
+            cvarSet("libdir", nativeAt(QStringLiteral("lib")).constData());
+        } else if (!chosen.isEmpty()) {
             putFile(at(QStringLiteral("baseq2/game.so")), "not a library");
             cvarSet("velstrom_gamelib", nativeAt(chosen).constData());
         }
