@@ -208,7 +208,6 @@ struct GameFileSystem::Folder {
         std::string path;
         ArchiveFormat format = ArchiveFormat::Pak;
         std::vector<ArchiveMember> members;
-        std::unordered_map<std::string, std::size_t> byName; // lower-case name -> first such member
     };
     std::string path;
     std::vector<Archive> archives;               // search order
@@ -227,8 +226,12 @@ struct Hit {
 
 } // namespace
 
+struct GameFileSystem::Members {
+    std::unordered_map<std::string, Hit> first;
+};
+
 GameFileSystem::GameFileSystem(std::vector<std::string> folders, Engine engine, const Report& report)
-    : m_folders(std::move(folders)), m_engine(engine)
+    : m_folders(std::move(folders)), m_engine(engine), m_members(std::make_unique<Members>())
 {
     for (const std::string& path : m_folders) {
         auto folder = std::make_unique<Folder>();
@@ -254,9 +257,6 @@ GameFileSystem::GameFileSystem(std::vector<std::string> folders, Engine engine, 
                     report(archive.path + ": " + std::to_string(dir.skipped) + " broken " +
                            (dir.skipped == 1 ? "entry" : "entries") + " left out (" + dir.firstSkipReason + ")");
                 archive.members = std::move(dir.members);
-                archive.byName.reserve(archive.members.size());
-                for (std::size_t i = 0; i < archive.members.size(); ++i)
-                    archive.byName.emplace(asciiLower(archive.members[i].name), i);
                 folder->archives.push_back(std::move(archive));
             }
             std::vector<std::string> loose = listFiles(
@@ -267,6 +267,15 @@ GameFileSystem::GameFileSystem(std::vector<std::string> folders, Engine engine, 
             folder->looseLevels.insert(loose.begin(), loose.end());
         }
         m_scanned.push_back(std::move(folder));
+    }
+    // One look-up answers for every archive: the first member of a name in search order is the one found.
+    for (std::size_t f = 0; f < m_scanned.size(); ++f) {
+        const Folder& folder = *m_scanned[f];
+        for (std::size_t a = 0; a < folder.archives.size(); ++a) {
+            const std::vector<ArchiveMember>& members = folder.archives[a].members;
+            for (std::size_t i = 0; i < members.size(); ++i)
+                m_members->first.emplace(asciiLower(members[i].name), Hit{f, a, i, {}});
+        }
     }
 }
 
@@ -281,24 +290,26 @@ std::vector<std::string> GameFileSystem::archivesOf(const std::string& folder, E
 
 namespace {
 
-// The engine's search for one path. `looseExists` answers for a loose file relative to a folder.
-template <class Folders, class LooseExists>
-std::optional<Hit> resolve(const Folders& folders, Engine engine, std::string_view gamePath, LooseExists&& looseExists)
+// The engine's search for one path. `members` finds the first archive member of a lower-case name;
+// `looseExists` answers for a loose file relative to a folder.
+template <class Folders, class Members, class LooseExists>
+std::optional<Hit> resolve(const Folders& folders, const Members& members, Engine engine, std::string_view gamePath,
+                           LooseExists&& looseExists)
 {
     if (!plainPath(gamePath))
         return std::nullopt;
     const std::string lower = asciiLower(gamePath);
-    const bool inArchives = engine != Engine::Q2pro || gamePath.size() < Q2proArchivePathLimit;
+    const Hit* member = nullptr;
+    if (engine != Engine::Q2pro || gamePath.size() < Q2proArchivePathLimit) {
+        const auto found = members.find(lower);
+        member = found != members.end() ? &found->second : nullptr;
+    }
     const bool onDisk = engine != Engine::Q2pro || printable(gamePath);
     for (std::size_t f = 0; f < folders.size(); ++f) {
         const auto& folder = *folders[f];
-        if (inArchives) {
-            for (std::size_t a = 0; a < folder.archives.size(); ++a) {
-                const auto found = folder.archives[a].byName.find(lower);
-                if (found != folder.archives[a].byName.end())
-                    return Hit{f, a, found->second, {}};
-            }
-        }
+        // A folder's archives come before its loose files.
+        if (member && member->folder == f)
+            return *member;
         if (!onDisk)
             continue;
         if (looseExists(folder, std::string(gamePath)))
@@ -334,7 +345,7 @@ std::optional<FileLocation> GameFileSystem::find(std::string_view gamePath) cons
         const std::string path = folder.path + '/' + relative;
         return isRegularFile(path) && ::access(path.c_str(), R_OK) == 0;
     };
-    const std::optional<Hit> hit = resolve(m_scanned, m_engine, gamePath, onDisk);
+    const std::optional<Hit> hit = resolve(m_scanned, m_members->first, m_engine, gamePath, onDisk);
     if (!hit)
         return std::nullopt;
     return locationOf(m_scanned, *hit);
@@ -376,7 +387,7 @@ std::vector<LevelEntry> GameFileSystem::levels() const
     std::vector<LevelEntry> levels;
     for (const std::string& name : candidates) {
         const std::string path = std::string(LevelFolder) + name + std::string(LevelSuffix);
-        const std::optional<Hit> hit = resolve(m_scanned, m_engine, path, listed);
+        const std::optional<Hit> hit = resolve(m_scanned, m_members->first, m_engine, path, listed);
         if (!hit || !reached.emplace(hit->folder, hit->archive, hit->member, hit->loosePath).second)
             continue;
         levels.push_back(LevelEntry{name, locationOf(m_scanned, *hit)});

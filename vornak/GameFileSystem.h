@@ -75,9 +75,11 @@ public:
 
 private:
     struct Folder;
+    struct Members;
     std::vector<std::string> m_folders;
     Engine m_engine;
     std::vector<std::unique_ptr<Folder>> m_scanned;
+    std::unique_ptr<Members> m_members; // every archive member by lower-case name, the first in search order
 };
 
 // A found file's bytes, capped; a member is read (and inflated) from its archive.
