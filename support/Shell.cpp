@@ -46,13 +46,15 @@ Resolved resolveProgram(const QString& word)
         // Tell a missing file from a missing directory on the way to it.
         return {QString(), isDirectory(QFileInfo(path).absolutePath()) ? FileNotFound : PathNotFound};
     }
-    // A bare name: the current directory first, as Windows does, then the search path.
-    QStringList dirs{QDir::currentPath()};
+    // A bare name is looked up on the search path alone. Never in the current directory, not even through an
+    // empty or relative entry: a file dropped where the program was started must not run in place of the
+    // desktop's viewer.
     const QByteArray pathVar = qgetenv("PATH");
-    for (const QByteArray& dir : pathVar.split(':'))
-        dirs.append(dir.isEmpty() ? QDir::currentPath() : QFile::decodeName(dir));
-    for (const QString& dir : dirs) {
-        const QString path = withGameFallback(QDir(dir).absoluteFilePath(word));
+    for (const QByteArray& entry : pathVar.split(':')) {
+        const QString dir = QFile::decodeName(entry);
+        if (!QDir::isAbsolutePath(dir))
+            continue;
+        const QString path = withGameFallback(QDir(dir).filePath(word));
         if (isCandidate(path))
             return {path, 0};
     }

@@ -15,6 +15,8 @@ inline constexpr int SW_SHOWNORMAL = 1;
 QStringList splitCommandLine(const QString& commandLine);
 
 // Starts a command line detached, with the current directory as its working directory, never through a shell.
+// A program named with a "/" is that path (relative ones from the current directory); a bare name is looked up in
+// the absolute directories of PATH only, never in the current directory.
 // Returns the system's code: above 31 on success; 0 out of resources, 2 program not found, 3 a directory of its
 // path missing, 11 not a valid program.
 int startCommandLine(const QString& commandLine);

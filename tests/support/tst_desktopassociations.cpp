@@ -15,7 +15,7 @@
 //   system/mime/            the MIME types GIO knows (XDG_DATA_DIRS)
 //   config/mimeapps.list    default application for text/plain (XDG_CONFIG_HOME)
 //   data/applications/      the two applications' .desktop files and the default for text/html (XDG_DATA_HOME)
-//   opt/my editor/bin/ed, bin/browse   the applications: they record their arguments
+//   opt/my editor/bin/ed, bin/browse, bin/cat   the applications: they record their arguments
 class TestDesktopAssociations : public QObject {
     Q_OBJECT
 
@@ -29,6 +29,7 @@ private Q_SLOTS:
     void findAssociatedProgram_data();
     void findAssociatedProgram();
     void openReadmeWithAssociatedProgram();
+    void bareViewerNeverFromWorkingDirectory();
 
 private:
     void put(const QString& relative, const QByteArray& data, mode_t mode = 0644);
@@ -57,16 +58,20 @@ void TestDesktopAssociations::initTestCase()
                                 "mv \"$log.tmp\" \"$log\"\n";
     put("opt/my editor/bin/ed", recorder, 0755);
     put("bin/browse", recorder, 0755);
+    put("bin/cat", recorder, 0755);
+    put("work/cat", recorder, 0755); // named like the viewer, in the directory the program is started from
 
     put("system/mime/globs2", "50:text/plain:*.txt\n"
                               "50:text/html:*.htm\n"
                               "50:text/html:*.html\n"
-                              "50:application/x-quake2-level:*.bsp\n");
+                              "50:application/x-quake2-level:*.bsp\n"
+                              "50:text/x-velstrom-note:*.vnote\n");
     const QByteArray xml = "<?xml version=\"1.0\"?>\n"
                            "<mime-type xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\"/>\n";
     put("system/mime/text/plain.xml", xml);
     put("system/mime/text/html.xml", xml);
     put("system/mime/application/x-quake2-level.xml", xml);
+    put("system/mime/text/x-velstrom-note.xml", xml);
 
     put("data/applications/myeditor.desktop", "[Desktop Entry]\n"
                                               "Type=Application\n"
@@ -78,7 +83,13 @@ void TestDesktopAssociations::initTestCase()
                                              "Name=Browser\n"
                                              "Exec=" + browser().toUtf8() + " %U\n"
                                              "MimeType=text/html;\n");
-    put("config/mimeapps.list", "[Default Applications]\ntext/plain=myeditor.desktop\n");
+    put("data/applications/viewer.desktop", "[Desktop Entry]\n"
+                                            "Type=Application\n"
+                                            "Name=Viewer\n"
+                                            "Exec=cat %f\n"
+                                            "MimeType=text/x-velstrom-note;\n");
+    put("config/mimeapps.list", "[Default Applications]\ntext/plain=myeditor.desktop\n"
+                                "text/x-velstrom-note=viewer.desktop\n");
     put("data/applications/mimeapps.list", "[Default Applications]\ntext/html=browser.desktop\n");
 }
 
@@ -156,6 +167,34 @@ void TestDesktopAssociations::openReadmeWithAssociatedProgram()
     QFile f(log);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(f.readAll()), "ed\n" + readme + '\n');
+}
+
+// The association names its program bare ("cat"): it is looked up on PATH, never in the working directory, not
+// even through an empty PATH entry.
+void TestDesktopAssociations::bareViewerNeverFromWorkingDirectory()
+{
+    const QString work = m_root + "/work";
+    const QString note = work + "/notes.vnote";
+    put("work/notes.vnote", "a note\n");
+    const QString oldDir = QDir::currentPath();
+    const QByteArray oldPath = qgetenv("PATH");
+    QVERIFY(QDir::setCurrent(work));
+    qputenv("PATH", ":" + QFile::encodeName(m_root + "/bin") + ':' + oldPath);
+    const QString program = FindAssociatedProgram("vnote");
+    msgbox::script();
+    const bool started = RunCommandLine(program + ' ' + QuoteText(note), SW_SHOWNORMAL);
+    msgbox::unscript();
+    QDir::setCurrent(oldDir);
+    qputenv("PATH", oldPath);
+
+    QCOMPARE(program, QuoteText("cat "));
+    QVERIFY(started);
+    const QString log = m_root + "/bin/launch.log";
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
+    QFile f(log);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(f.readAll()), "cat\n" + note + '\n');
+    QVERIFY(!QFile::exists(work + "/launch.log"));
 }
 
 int main(int argc, char** argv)

@@ -131,6 +131,8 @@ private Q_SLOTS:
     void start();
     void startFailure_data();
     void startFailure();
+    void bareNameOnSearchPath_data();
+    void bareNameOnSearchPath();
     void runCommandLine_data();
     void runCommandLine();
     void startProgram_data();
@@ -215,12 +217,8 @@ void TestShell::start_data()
                                          << "game" << QStringList{"game.sh", "", "x"};
     QTest::newRow("trailing blanks of the program dropped") << "\"{root}/game/game.sh  \" readme.txt"
                                                             << "game" << QStringList{"game.sh", "readme.txt"};
-    QTest::newRow("bare name in the current directory") << "local.sh a"
-                                                        << "work" << QStringList{"local.sh", "a"};
     QTest::newRow("bare name on the search path") << "onpath.sh b"
                                                   << "bin" << QStringList{"onpath.sh", "b"};
-    QTest::newRow("current directory before the search path") << "both.sh"
-                                                              << "work" << QStringList{"both.sh"};
     QTest::newRow("relative path") << "sub/rel.sh c"
                                    << "work/sub" << QStringList{"rel.sh", "c"};
     QTest::newRow("path up from the current directory") << "../game/game.sh d"
@@ -229,8 +227,6 @@ void TestShell::start_data()
                                                      << "game" << QStringList{"quake2", "+set", "game", "Velstrom"};
     QTest::newRow("relative quake2.exe falls back") << "../game/quake2.exe +map q2dm1"
                                                     << "game" << QStringList{"quake2", "+map", "q2dm1"};
-    QTest::newRow("bare quake2.exe falls back") << "quake2.exe"
-                                                << "work" << QStringList{"quake2"};
     QTest::newRow("quake2.exe when it is there") << "{root}/both/quake2.exe"
                                                  << "both" << QStringList{"quake2.exe"};
     QTest::newRow("UTF-8 argument") << QStringLiteral("{root}/game/game.sh caf\u00e9") << "game"
@@ -289,6 +285,63 @@ void TestShell::startFailure()
     QVERIFY(tree.entered());
     const QString root = tree.root();
     QCOMPARE(startCommandLine(expand(line, root)), code);
+}
+
+void TestShell::bareNameOnSearchPath_data()
+{
+    QTest::addColumn<QString>("path"); // PATH before the system's own directories; ours is {root}/work
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("logDir"); // empty: nothing may start
+    QTest::newRow("absolute entry") << "{root}/bin"
+                                    << "both.sh"
+                                    << "bin";
+    QTest::newRow("empty entry is not the current directory") << ":{root}/bin"
+                                                              << "both.sh"
+                                                              << "bin";
+    QTest::newRow("dot entry skipped") << ".:{root}/bin"
+                                       << "both.sh"
+                                       << "bin";
+    QTest::newRow("relative entry skipped") << "../work:{root}/bin"
+                                            << "both.sh"
+                                            << "bin";
+    QTest::newRow("only in the current directory") << "{root}/bin:"
+                                                   << "local.sh"
+                                                   << "";
+    QTest::newRow("the system's directories only") << ""
+                                                   << "local.sh"
+                                                   << "";
+    QTest::newRow("bare quake2.exe falls back on the path") << "{root}/game"
+                                                            << "quake2.exe"
+                                                            << "game";
+    QTest::newRow("bare quake2.exe not from the current directory") << ""
+                                                                    << "quake2.exe"
+                                                                    << "";
+    QTest::newRow("absolute path taken as it is") << ""
+                                                  << "{root}/work/local.sh"
+                                                  << "work";
+}
+
+// A program dropped in the directory the program was started from never runs for a bare name.
+void TestShell::bareNameOnSearchPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, line);
+    QFETCH(QString, logDir);
+    StartTree tree;
+    QVERIFY(tree.entered());
+    const QString root = tree.root();
+    // The stand-ins need the system's tools.
+    qputenv("PATH", QFile::encodeName(expand(path, root)) + ':' + qgetenv("PATH"));
+
+    const int code = startCommandLine(expand(line, root));
+    if (logDir.isEmpty()) {
+        QCOMPARE(code, 2);
+    } else {
+        QCOMPARE(code, 33);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root + '/' + logDir + "/launch.log"), 10000);
+    }
+    if (logDir != "work")
+        QVERIFY(!QFile::exists(root + "/work/launch.log"));
 }
 
 void TestShell::runCommandLine_data()
