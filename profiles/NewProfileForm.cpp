@@ -1,6 +1,7 @@
 #include "profiles/NewProfileForm.h"
 
 #include "profiles/ProfileNameValidator.h"
+#include "profiles/ProfileNames.h"
 #include "support/ModalRun.h"
 #include "ui_NewProfileForm.h"
 
@@ -23,6 +24,8 @@ TNewProfileForm::TNewProfileForm(QWidget* parent) : QDialog(parent), m_ui(std::m
                    Qt::MSWindowsFixedSizeDialogHint);
     // The name becomes file names: the same rule for typed and pasted text.
     m_ui->edProfileName->setValidator(new ProfileNameValidator(m_ui->edProfileName));
+    // Longer names make file names the file system refuses, and the profile could never be saved.
+    m_ui->edProfileName->setMaxLength(MaxProfileNameLength);
     // Enter presses neither button.
     for (QPushButton* button : {m_ui->bbtnNewOK, m_ui->bbtnNewCancel}) {
         button->setAutoDefault(false);

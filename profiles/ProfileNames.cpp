@@ -117,5 +117,5 @@ QStringList listMatchingEntries(const QString& pattern)
 
 bool isValidProfileName(const QString& name)
 {
-    return cleanProfileName(name) == name;
+    return name.size() <= MaxProfileNameLength && cleanProfileName(name) == name;
 }

@@ -13,7 +13,11 @@ void ProfileNameKeyFilter(QChar& key);
 // character the rule does not let through as a name character is removed, control characters included, so a name
 // can never leave the program directory ("/", "..") or hide a line break. The empty name stays allowed.
 QString cleanProfileName(const QString& name);
-// Letters, digits, "-" and "_" only; the empty name is allowed.
+// The longest profile name, in bytes (a name's characters are one byte each). Its files' names, and the temporary
+// names they are written under, stay well inside the file system's limit of 255.
+inline constexpr int MaxProfileNameLength = 64;
+
+// Letters, digits, "-" and "_" only, at most MaxProfileNameLength of them; the empty name is allowed.
 bool isValidProfileName(const QString& name);
 
 // The profile list's order: alphabetical without regard to case.

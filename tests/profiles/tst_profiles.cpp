@@ -66,6 +66,12 @@ QStringList programDirFiles(FakeQuake2& q2)
     return QDir(q2.programDir()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+void closeWindow(Tmainform& form)
+{
+    form.show();
+    form.close();
+}
+
 } // namespace
 
 class TestProfiles : public QObject {
@@ -80,6 +86,8 @@ private Q_SLOTS:
     void cancelChangesNothing();
     void nameFieldTakesOnlyNameCharacters();
     void emptyNameIsAccepted();
+    void nameFieldHoldsAtMost64_data();
+    void nameFieldHoldsAtMost64();
     void programNameStoresIntoTheProgramIni();
     void pickingAProfileSavesAndSwitches();
     void pickingNoneMakesUntitledCurrent();
@@ -296,6 +304,43 @@ void TestProfiles::emptyNameIsAccepted()
     // Listed as an empty entry from now on.
     form->settings().LoadIniValues();
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"", "untitled"}));
+}
+
+void TestProfiles::nameFieldHoldsAtMost64_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("64 typed") << QString(64, u'a') << false;
+    QTest::newRow("65 typed") << QString(65, u'b') << false;
+    QTest::newRow("240 pasted") << QString(240, u'c') << true;
+}
+
+// A longer name would make file names the file system refuses: the profile could never be saved.
+void TestProfiles::nameFieldHoldsAtMost64()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, paste);
+    FakeQuake2 q2;
+    auto form = makeMainWindow();
+    TNewProfileForm::setRunner([&](TNewProfileForm& d) {
+        QLineEdit* field = d.ui().edProfileName;
+        field->setFocus();
+        if (paste) {
+            QGuiApplication::clipboard()->setText(name);
+            QTest::keySequence(field, QKeySequence::Paste);
+        } else {
+            QTest::keyClicks(field, name);
+        }
+        d.ui().bbtnNewOK->click();
+    });
+    form->ui().bbtnNewProfile->click();
+    TNewProfileForm::setRunner({});
+    const QString kept = name.left(64);
+    QCOMPARE(form->profile().currentUser, kept);
+    closeWindow(*form);
+    QCOMPARE(msgbox::shown().size(), 0);
+    QVERIFY(QFile::exists(q2.file(kept + ".ini")));
+    QVERIFY(QFile::exists(q2.file(kept + "_maps.txt")));
 }
 
 void TestProfiles::programNameStoresIntoTheProgramIni()

@@ -325,6 +325,7 @@ void TestSettingsStore::invalidProfileNameIsNotUsed_data()
     QTest::newRow("up and out") << "../../../../outside/evil";
     QTest::newRow("slash") << "a/b";
     QTest::newRow("blank") << "my profile";
+    QTest::newRow("65 bytes") << QString(65, u'x');
 }
 
 // A name read from the program INI follows the typed-name rule: nothing is ever made outside the program directory.
