@@ -9,5 +9,5 @@ void WriteLevelFiles(const Installation& inst, const Profile& profile, bool prof
 {
     textfile::writeUtf8Lines(inst.file(q2::LevelRotation), profile.playList);
     if (profileCopy)
-        textfile::writeUtf8Lines(inst.file(profile.currentUser + q2::ProfileLevelsSuffix), profile.playList);
+        textfile::writeUtf8Lines(inst.profileLevelsPath(profile.currentUser), profile.playList);
 }

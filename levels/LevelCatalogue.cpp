@@ -133,7 +133,7 @@ QString mapsListPath()
 
 QString profileLevelsPath(const QString& user)
 {
-    return installation().file(user + q2::ProfileLevelsSuffix);
+    return installation().profileLevelsPath(user);
 }
 
 QString skippedLevelsPath()

@@ -368,7 +368,7 @@ void SettingsController::bbtnDeleteProfileClick()
         return;
     const QString user = m_profile.currentUser;
     QFile::remove(installation().iniPath(user)); // missing files are fine
-    QFile::remove(installation().file(user + q2::ProfileLevelsSuffix));
+    QFile::remove(installation().profileLevelsPath(user));
     QCoreApplication::processEvents();
     m_profile.currentUser = Untitled;
     NewCurrentUser();

@@ -17,7 +17,11 @@ public:
     // The executable's file name without directory and extension ("velstrom").
     const QString& exeBaseName() const { return m_exeBaseName; }
 
-    QString iniPath(const QString& baseName) const { return m_programDir + baseName + QStringLiteral(".ini"); }
+    // "<base>.ini" and a profile's "<name>_maps.txt" in the program directory. When that file is not there but one
+    // whose name differs only in letter case is (BOB.INI copied from another system), that one: a profile is
+    // read from and saved to the file it was listed by. One that keeps the base name's own case is preferred.
+    QString iniPath(const QString& baseName) const;
+    QString profileLevelsPath(const QString& profileName) const;
     QString programIniPath() const { return iniPath(m_exeBaseName); }
     QString file(const QString& name) const { return m_programDir + name; }
 

@@ -88,6 +88,8 @@ private Q_SLOTS:
     void emptyNameIsAccepted();
     void nameFieldHoldsAtMost64_data();
     void nameFieldHoldsAtMost64();
+    void listedFileInOtherCase_data();
+    void listedFileInOtherCase();
     void programNameStoresIntoTheProgramIni();
     void pickingAProfileSavesAndSwitches();
     void pickingNoneMakesUntitledCurrent();
@@ -341,6 +343,46 @@ void TestProfiles::nameFieldHoldsAtMost64()
     QCOMPARE(msgbox::shown().size(), 0);
     QVERIFY(QFile::exists(q2.file(kept + ".ini")));
     QVERIFY(QFile::exists(q2.file(kept + "_maps.txt")));
+}
+
+void TestProfiles::listedFileInOtherCase_data()
+{
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QString>("maps");
+    QTest::newRow("both in upper case") << "BOB.INI" << "BOB_MAPS.TXT";
+    QTest::newRow("extensions in mixed case") << "BOB.Ini" << "BOB_maps.TXT";
+    QTest::newRow("play list in lower case") << "BOB.INI" << "bob_maps.txt";
+}
+
+// Files copied from a system that ignores letter case: the profile listed as "BOB" is the one in those files.
+void TestProfiles::listedFileInOtherCase()
+{
+    QFETCH(QString, ini);
+    QFETCH(QString, maps);
+    FakeQuake2 q2;
+    q2.addLevels({"dm_bob.bsp", "dm_other.bsp"});
+    writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "alpha"}});
+    writeIni(q2, QStringLiteral("alpha"), {});
+    q2.writeProgramFile(ini, iniText({{"FragLimit", "33"}}));
+    q2.writeProgramFile(maps, "dm_bob\r\n");
+    const QStringList before = programDirFiles(q2);
+    auto form = startMainWindow();
+    auto& ui = form->ui();
+    QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList({"alpha", "BOB"}));
+    ui.cbCurrentUserFiles->setFocus();
+    QTest::keyClick(ui.cbCurrentUserFiles, Qt::Key_Down);
+    QCOMPARE(form->profile().currentUser, QStringLiteral("BOB"));
+    QCOMPARE(ui.edFragLimit->text(), QStringLiteral("33"));
+    QCOMPARE(form->levels().playList(), QStringList{"dm_bob"});
+
+    ui.edFragLimit->setText(QStringLiteral("44"));
+    form->levels().IncAllBtnClick();
+    closeWindow(*form);
+    QCOMPARE(iniRead(q2.file(ini), "Options", "FragLimit", "<missing>"), QStringLiteral("44"));
+    QCOMPARE(q2.readProgramFile(maps), QByteArray("dm_bob\r\ndm_other\r\n"));
+    // No second set of files beside them.
+    for (const QString& name : programDirFiles(q2))
+        QVERIFY2(before.contains(name) || !name.startsWith("BOB", Qt::CaseInsensitive), qPrintable(name));
 }
 
 void TestProfiles::programNameStoresIntoTheProgramIni()

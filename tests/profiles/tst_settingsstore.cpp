@@ -529,7 +529,8 @@ void TestSettingsStore::profileListAndConfigList()
     QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList({".hidden", "Alpha", "folder", "zeta"}));
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("zeta"));
     QCOMPARE(comboItems(ui.cbConfigFiles), QStringList({"[None]", "AUTOEXEC.CFG", "server.cfg"}));
-    QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("[None]")); // "ZETA.ini" does not exist here
+    // "ZETA" is the listed profile: its file is zeta.ini, whatever the case of the name.
+    QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("custom/my.cfg"));
     // A stored name that is not listed is shown and saved unchanged.
     writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "zeta"}});
     form->settings().LoadIniValues();
