@@ -220,7 +220,7 @@ void Tmainform::PlaySoundEvent(const QString& name, bool wait)
 void Tmainform::writeLevelFiles()
 {
     const Profile& current = profile();
-    WriteLevelFiles(installation(), current, !m_levels->profileLevelsUnread());
+    WriteLevelFiles(installation(), current, !m_levels->keepProfileLevelsFile());
     m_motd->WriteServerMessage();
 }
 

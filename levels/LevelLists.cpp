@@ -89,8 +89,9 @@ void LevelLists::removeIdLevels(const QStringList& idLevelNames)
     m_available.removeRowList(firstMatches(m_available, requests));
 }
 
-void LevelLists::appendPlayList(const QStringList& lines)
+int LevelLists::appendPlayList(const QStringList& lines)
 {
+    int leftOut = 0;
     const levels::LevelKeyFolder fold;
     QSet<QString> appended;
     QList<LevelEntry> entries;
@@ -99,13 +100,16 @@ void LevelLists::appendPlayList(const QStringList& lines)
         QString key = fold(line);
         if (m_available.holdsKey(key))
             ++leaving[key];
-        if (m_play.holdsKey(key) || appended.contains(key) || levels::isBlankLevelName(line))
+        if (m_play.holdsKey(key) || appended.contains(key) || levels::isBlankLevelName(line)) {
+            ++leftOut;
             continue;
+        }
         appended.insert(key);
         entries.append(LevelEntry{line, std::move(key)});
     }
     m_play.addAll(std::move(entries));
     m_available.removeRowList(firstMatches(m_available, leaving));
+    return leftOut;
 }
 
 QList<int> LevelLists::selectedRows(Side side) const

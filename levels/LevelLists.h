@@ -30,8 +30,8 @@ public:
     // Every Available Levels item that is the same level as one of these names leaves that list.
     void removeIdLevels(const QStringList& idLevelNames);
     // The lines of a profile's level file: each one not blank and not yet in Levels to Play is appended
-    // there, and leaves Available Levels.
-    void appendPlayList(const QStringList& lines);
+    // there, and leaves Available Levels. Returns how many lines were left out (blank, or already listed).
+    int appendPlayList(const QStringList& lines);
 
     // Rows selected in a list, lowest first.
     QList<int> selectedRows(Side side) const;

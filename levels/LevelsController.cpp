@@ -65,7 +65,7 @@ LevelsController::LevelsController(const LevelsPage& page, const Profile& profil
     m_lists =
         std::make_unique<LevelLists>(m_available, *ui.SrcList->selectionModel(), m_play, *ui.DstList->selectionModel());
     // Any change of the play list makes it the user's own, to be saved whatever the file held before.
-    const auto changed = [this] { m_profileLevelsUnread = false; };
+    const auto changed = [this] { m_keepProfileLevelsFile = false; };
     connect(&m_play, &QAbstractItemModel::rowsInserted, this, changed);
     connect(&m_play, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&m_play, &QAbstractItemModel::rowsMoved, this, changed);
@@ -174,8 +174,10 @@ void LevelsController::LoadPlayList()
             unread = true;
         }
     }
-    m_lists->appendPlayList(playList);
-    m_profileLevelsUnread = unread;
+    // Writing back a list that left lines out would lose them (a stray byte, a binary file): the file stays as
+    // it is until the user changes the list.
+    const int leftOut = m_lists->appendPlayList(playList);
+    m_keepProfileLevelsFile = unread || leftOut > 0;
     ProcessSkippedLevels();
     SetButtons();
     UpdateListTotals();

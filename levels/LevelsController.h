@@ -76,9 +76,9 @@ public:
     // Empties both title labels.
     void clearTitles();
     QStringList playList() const;
-    // The profile's level file exists but could not be read, and the play list has not been changed since: the
-    // file must be left as it is.
-    bool profileLevelsUnread() const { return m_profileLevelsUnread; }
+    // The profile's level file must be left as it is: it exists but could not be read, or it held lines the
+    // play list left out, and the user has not changed the list since.
+    bool keepProfileLevelsFile() const { return m_keepProfileLevelsFile; }
 
     // Handlers of the page's controls.
     void BitBtn1Click();
@@ -124,7 +124,7 @@ private:
     EventSounds& m_sounds;
     VerifyResult m_verifyResult = VerifyResult::None;
     bool m_hoverBusy = false;
-    bool m_profileLevelsUnread = false;
+    bool m_keepProfileLevelsFile = false;
     int m_lastHoverIndex = -1;
     LevelListModel m_available{LevelListModel::Order::Sorted};
     LevelListModel m_play{LevelListModel::Order::Insertion};

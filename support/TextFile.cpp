@@ -16,9 +16,9 @@ namespace textfile {
 QList<QByteArray> splitLines(const QByteArray& data)
 {
     QList<QByteArray> lines;
-    qsizetype end = data.indexOf('\x1a');
-    if (end < 0)
-        end = data.size();
+    // Byte 26 marks the end of the file only as its last byte, where old editors put it. Anywhere else it is
+    // data: stopping there would cut the file short, and the next save would write the shortened copy back.
+    const qsizetype end = data.endsWith('\x1a') ? data.size() - 1 : data.size();
     const char* p = data.constData();
     qsizetype start = 0;
     qsizetype i = 0;

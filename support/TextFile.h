@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // Every text file the program reads or writes goes through here, so every format shares one set of rules:
-// reading: CR LF, a lone CR and a lone LF end a line; byte 26 ends the file; nothing is trimmed;
+// reading: CR LF, a lone CR and a lone LF end a line; a byte 26 that is the file's last byte is dropped (one
+// anywhere else is an ordinary character); nothing is trimmed;
 // writing: CR LF after every line, into a temporary file that is renamed over the old one, so a failed
 // write leaves the previous file whole.
 namespace textfile {

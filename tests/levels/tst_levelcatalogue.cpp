@@ -28,7 +28,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 }
 
 // An independent reading of maps.lst: walk the bytes, a line ends at CR (with an LF after it), lone CR or
-// lone LF, byte 26 ends the file, and a name is what stands before the first space.
+// lone LF, a byte 26 that is the file's last byte is dropped, and a name is what stands before the first space.
 QStringList referenceIdNames(const QByteArray& data)
 {
     QStringList names;
@@ -36,7 +36,7 @@ QStringList referenceIdNames(const QByteArray& data)
     bool pending = false;
     for (qsizetype i = 0; i < data.size(); ++i) {
         const char c = data.at(i);
-        if (c == '\x1a')
+        if (c == '\x1a' && i + 1 == data.size())
             break;
         if (c == '\r' || c == '\n') {
             names.append(line.indexOf(' ') > 0 ? bytetext::decode(line.left(line.indexOf(' '))) : QString());
@@ -82,6 +82,8 @@ private Q_SLOTS:
     void idLevelName();
 
     void listsLevelFilesOfEveryKind();
+    void levelNameOfFileName_data();
+    void levelNameOfFileName();
     void mapsDirectoryThatIsNoDirectory_data();
     void mapsDirectoryThatIsNoDirectory();
     void unreadableMapsDirectory();
@@ -206,6 +208,32 @@ void TestLevelCatalogue::listsLevelFilesOfEveryKind()
     QCOMPARE(levels::listLevelFiles(dir.path()).size(), names.size());
 }
 
+void TestLevelCatalogue::levelNameOfFileName_data()
+{
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::addColumn<QString>("level");
+    QTest::newRow("multi-byte character last") << QByteArray("caf\xc3\xa9.bsp") << QStringLiteral("caf\u00e9");
+    QTest::newRow("three-byte characters only") << QByteArray("\xe6\x97\xa5\xe6\x9c\xac.BSP")
+                                                << QStringLiteral("\u65e5\u672c");
+    QTest::newRow("four-byte character last") << QByteArray("dm\xf0\x9f\x98\x80.bsp")
+                                              << QStringLiteral("dm\U0001F600");
+    QTest::newRow("plain") << QByteArray("Q2DM1.BSP") << QStringLiteral("Q2DM1");
+}
+
+// The name is the file name's bytes without the last four, decoded: a slip at the end of a multi-byte character
+// would show "caf" and two replacement characters.
+void TestLevelCatalogue::levelNameOfFileName()
+{
+    QFETCH(QByteArray, fileName);
+    QFETCH(QString, level);
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.path()) + '/' + fileName;
+    FILE* f = std::fopen(path.constData(), "wb");
+    QVERIFY(f != nullptr);
+    std::fclose(f);
+    QCOMPARE(levels::listLevelFiles(dir.path()), QStringList{level});
+}
+
 void TestLevelCatalogue::mapsDirectoryThatIsNoDirectory_data()
 {
     QTest::addColumn<QString>("relative");
@@ -244,7 +272,8 @@ void TestLevelCatalogue::readsIdNamesWithAnyLineEnding_data()
     QTest::newRow("LF only") << QByteArray("a 1\nb 2\nc 3") << QStringList{"a", "b", "c"};
     QTest::newRow("CR only") << QByteArray("a 1\rb 2\rc 3\r") << QStringList{"a", "b", "c"};
     QTest::newRow("LF CR is two endings") << QByteArray("a 1\n\rb 2") << QStringList{"a", "", "b"};
-    QTest::newRow("byte 26 ends the file") << QByteArray("a 1\r\nb 2\x1a\r\nc 3\r\n") << QStringList{"a", "b"};
+    QTest::newRow("byte 26 inside is data") << QByteArray("a 1\r\nb 2\x1a\r\nc 3\r\n") << QStringList{"a", "b", "c"};
+    QTest::newRow("byte 26 as the last byte") << QByteArray("a 1\r\nb 2\x1a") << QStringList{"a", "b"};
     QTest::newRow("NUL bytes stay") << QByteArray("a\0b 1\r\n\0 2\r\n", 12)
                                     << QStringList{QString::fromLatin1("a\0b", 3), QString(QChar(0))};
     QTest::newRow("blank lines") << QByteArray("\r\n \r\n  x\r\n") << QStringList{"", "", ""};
@@ -269,9 +298,11 @@ void TestLevelCatalogue::binaryMapsListGivesNamesByTheRules()
         QByteArray garbage(4096 + round * 997, Qt::Uninitialized);
         for (char& c : garbage)
             c = char(random.bounded(256));
-        // Keep byte 26 out of most rounds, so the reading goes through the whole file.
+        // Bytes 26 anywhere in some rounds, only as the last byte in others, none in the rest.
         if (round % 4 != 0)
             garbage.replace('\x1a', 'z');
+        if (round % 4 == 1)
+            garbage.append('\x1a');
         writeFile(path, garbage);
         const QStringList names = levels::readIdLevelNames(path);
         QCOMPARE(names, referenceIdNames(garbage));

@@ -282,9 +282,12 @@ void TestQuakeText::fileText_data()
     QTest::newRow("empty line in the middle") << QByteArray("A\r\n\r\nB\r\n") << QByteArray("A\r\n\r\nB\r\n");
     QTest::newRow("LF-only endings end lines") << QByteArray("A\nB\n") << QByteArray("A\r\nB\r\n");
     QTest::newRow("lone CR ends a line") << QByteArray("A\rB") << QByteArray("A\r\nB\r\n");
-    QTest::newRow("byte 26 ends the file") << QByteArray("Hi\x1a\r\nmore\r\n") << QByteArray("Hi\r\n");
-    QTest::newRow("byte 26 first") << QByteArray("\x1aHi\r\n") << QByteArray();
-    QTest::newRow("green 154 written as 26 ends the message") << bytes({200, 26, 233, 13, 10}) << bytes({200, 13, 10});
+    QTest::newRow("byte 26 inside is a character") << QByteArray("Hi\x1a\r\nmore\r\n")
+                                                   << QByteArray("Hi\x1a\r\nmore\r\n");
+    QTest::newRow("byte 26 first") << QByteArray("\x1aHi\r\n") << QByteArray("\x1aHi\r\n");
+    QTest::newRow("byte 26 as the last byte ends the file") << QByteArray("Hi\r\n\x1a") << QByteArray("Hi\r\n");
+    QTest::newRow("green 154 written as 26 reads back") << bytes({200, 26, 233, 13, 10})
+                                                        << bytes({200, 26, 233, 13, 10});
     QTest::newRow("NUL bytes are characters") << QByteArray("A\0B\r\n", 5) << QByteArray("A\0B\r\n", 5);
 }
 

@@ -69,9 +69,15 @@ void TestTextFile::splitLines_data()
     QTest::newRow("LF then CR is two endings") << QByteArray("a\n\rb") << L{"a", "", "b"};
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
     QTest::newRow("no trimming") << QByteArray("  a b \t\r\n\tc  ") << L{"  a b \t", "\tc  "};
-    QTest::newRow("byte 26 ends the file") << QByteArray("a\r\nb\x1a" "c\r\nd\r\n") << L{"a", "b"};
-    QTest::newRow("byte 26 first") << QByteArray("\x1a" "a\r\n") << L{};
-    QTest::newRow("byte 26 right after CR") << QByteArray("a\r\x1a\nb") << L{"a"};
+    QTest::newRow("byte 26 inside is data") << QByteArray("a\r\nb\x1a" "c\r\nd\r\n") << L{"a", "b\x1a" "c", "d"};
+    QTest::newRow("byte 26 first") << QByteArray("\x1a" "a\r\n") << L{"\x1a" "a"};
+    QTest::newRow("byte 26 right after CR") << QByteArray("a\r\x1a\nb") << L{"a", "\x1a", "b"};
+    QTest::newRow("byte 26 on a line of its own") << QByteArray("dm_alpha\r\n\x1a\r\ndm_beta\r\ndm_gamma\r\n")
+                                                   << L{"dm_alpha", "\x1a", "dm_beta", "dm_gamma"};
+    QTest::newRow("byte 26 as the last byte") << QByteArray("a\r\nb\x1a") << L{"a", "b"};
+    QTest::newRow("byte 26 after the last line ending") << QByteArray("a\r\n\x1a") << L{"a"};
+    QTest::newRow("only byte 26") << QByteArray("\x1a") << L{};
+    QTest::newRow("two bytes 26 at the end") << QByteArray("a\x1a\x1a") << L{"a\x1a"};
     QTest::newRow("NUL bytes are ordinary") << QByteArray("a\0b\r\n", 5) << L{QByteArray("a\0b", 3)};
     QTest::newRow("8-bit bytes kept") << QByteArray("caf\xe9\r\n\xff") << L{"caf\xe9", "\xff"};
 }
@@ -115,6 +121,7 @@ void TestTextFile::bytesSurviveDecoding_data()
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("ascii") << QByteArray("q2dm1");
     QTest::newRow("utf-8") << QByteArray("d\xc3\xa9p\xc3\xb4t");
+    QTest::newRow("utf-8 multi-byte last") << QByteArray("caf\xc3\xa9");
     QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9");
     QTest::newRow("latin-1 e grave") << QByteArray("caf\xe8");
     QTest::newRow("cut sequence at the end") << QByteArray("x\xe2\x82");
