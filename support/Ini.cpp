@@ -74,19 +74,16 @@ QString IniFile::value(const QString& section, const QString& key, const QString
 void IniFile::setValue(const QString& section, const QString& key, const QString& value)
 {
     CSimpleIniA& ini = m_data->ini;
-    QByteArray s = section.toUtf8();
+    const QByteArray s = section.toUtf8();
     QByteArray k = key.toUtf8();
-    // An existing section or key keeps the spelling it has in the file, as Windows keeps it.
-    CSimpleIniA::TNamesDepend names;
-    ini.GetAllSections(names);
-    for (const auto& name : names)
-        if (qstricmp(name.pItem, s.constData()) == 0)
-            s = name.pItem;
-    names.clear();
-    ini.GetAllKeys(s.constData(), names);
-    for (const auto& name : names)
-        if (qstricmp(name.pItem, k.constData()) == 0)
-            k = name.pItem;
+    // An existing section or key keeps the spelling it has in the file, as Windows keeps it. The library's maps
+    // compare names without regard to case, so both are found by lookup, never by walking a file of many sections:
+    // the section keeps its spelling by itself, a replaced key takes the name it is given.
+    if (const CSimpleIniA::TKeyVal* keys = ini.GetSection(s.constData())) {
+        const auto found = keys->find(CSimpleIniA::Entry(k.constData()));
+        if (found != keys->end())
+            k = found->first.pItem;
+    }
     // A line break inside a value would make a key of its own on the next read.
     QByteArray v = value.toUtf8();
     v.replace('\r', ' ').replace('\n', ' ');
