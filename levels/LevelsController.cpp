@@ -137,7 +137,7 @@ void LevelsController::FillAvailableLevels()
     }
     QStringList ids;
     try {
-        ids = levels::readIdLevelNames(levels::mapsListPath());
+        ids = idLevelNames();
     } catch (const AppError&) {
         // The level files stay listed; the error ends the operation that asked for the id levels.
         m_lists->fillAvailable(files);
@@ -146,14 +146,27 @@ void LevelsController::FillAvailableLevels()
     m_lists->fillAvailable(files, ids);
 }
 
+QStringList LevelsController::idLevelNames() const
+{
+    try {
+        return levels::readIdLevelNames(levels::mapsListPath());
+    } catch (const AppError& e) {
+        // Too large to read: said once, and there are no id levels. Any other failure ends the operation.
+        if (!e.isTooLarge())
+            throw;
+        ReportErrorOnce(e.text());
+        return {};
+    }
+}
+
 void LevelsController::AddIdLevels()
 {
-    m_lists->addIdLevels(levels::readIdLevelNames(levels::mapsListPath()));
+    m_lists->addIdLevels(idLevelNames());
 }
 
 void LevelsController::RemoveIdLevels()
 {
-    m_lists->removeIdLevels(levels::readIdLevelNames(levels::mapsListPath()));
+    m_lists->removeIdLevels(idLevelNames());
 }
 
 void LevelsController::LoadPlayList()
@@ -170,7 +183,7 @@ void LevelsController::LoadPlayList()
         // No level file yet is an empty play list. One that is there but cannot be read is reported and kept:
         // the empty list shown must not be written over it until the user builds a list of their own.
         if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
-            ReportError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + e.text());
+            ReportUnreadable(path, e);
             unread = true;
         }
     }
@@ -341,8 +354,12 @@ bool LevelsController::ProcessSkippedLevels()
     QStringList entries;
     try {
         entries = textfile::readUtf8Lines(path);
-    } catch (const AppError&) {
-        return false;
+    } catch (const AppError& e) {
+        // A list too large to read is there all the same: said once, and kept until the game writes a new one.
+        if (!e.isTooLarge())
+            return false;
+        ReportErrorOnce(e.text());
+        return true;
     }
     PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
     TfrmSkipList& dialog = skipListDialog();

@@ -113,6 +113,8 @@ protected:
 
 private:
     bool idLevelsShown() const;
+    // The names of maps.lst; none when it is too large to read.
+    QStringList idLevelNames() const;
     QListView* listView(LevelLists::Side side) const;
     LevelLists::Side sideOf(const QListView* list) const;
     void moveAcross(QListView* source);

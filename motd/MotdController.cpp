@@ -50,7 +50,9 @@ void MotdController::GetServerMsg()
 
     servermessage::Loaded loaded = servermessage::load(m_serverMsgPath);
     m_fileNotLoaded = loaded.keepFile;
-    if (!loaded.error.isEmpty())
+    if (loaded.tooLarge)
+        ReportErrorOnce(loaded.error);
+    else if (!loaded.error.isEmpty())
         ReportError(loaded.error);
     if (loaded.text)
         m_editor.setText(*loaded.text);

@@ -17,7 +17,9 @@ Loaded load(const QString& path)
     } catch (const AppError& e) {
         if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
             loaded.keepFile = true;
-            loaded.error = QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + e.text();
+            loaded.tooLarge = e.isTooLarge();
+            loaded.error =
+                loaded.tooLarge ? e.text() : QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + e.text();
         }
         return loaded;
     }

@@ -13,8 +13,10 @@ struct Loaded {
     // The file is there but was not loaded (it cannot be read, or it is too long to be a message): it stays as it
     // is until the user writes a message of their own.
     bool keepFile = false;
-    // For a file that is there and cannot be read: "Cannot read <path>: <reason>".
+    // For a file that is there and cannot be read: "Cannot read <path>: <reason>", or for one too large to be read
+    // at all, the message that says so and names it.
     QString error;
+    bool tooLarge = false;
 };
 
 // A missing file is no message and no error.

@@ -25,7 +25,10 @@ LoadOutcome load(Profile& profile, const Installation& installation, bool pak2Pr
         if (file.readable())
             return;
         outcome.unreadable.append(file.path());
-        keep(AppError(QStringLiteral("Cannot read ") + file.path() + QStringLiteral(": ") + file.unreadableReason()));
+        if (const AppError* tooLarge = file.tooLargeError())
+            keep(*tooLarge);
+        else
+            keep(AppError(QStringLiteral("Cannot read ") + file.path() + QStringLiteral(": ") + file.unreadableReason()));
     };
     checkReadable(programIni);
     for (const SettingKey& key : settingkeys::readOrder()) {

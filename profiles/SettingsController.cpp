@@ -266,7 +266,9 @@ void SettingsController::defaultsClick()
 
 void SettingsController::NewCurrentUser()
 {
-    WriteProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), m_profile.currentUser);
+    // A program INI the load could not read is left as it is, as the saves leave it.
+    if (!m_unreadableFiles.contains(installation().programIniPath()))
+        WriteProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), m_profile.currentUser);
     std::exception_ptr loadError;
     {
         LoadingScope loading(m_state.LoadingSettings);

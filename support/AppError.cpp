@@ -17,6 +17,16 @@ AppError AppError::notAnInteger(const QString& text)
     return AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+AppError AppError::tooLarge(const QString& path, qint64 size)
+{
+    constexpr qint64 MB = 1024 * 1024;
+    // Rounded up, so a file just over the limit never reads as the limit itself.
+    AppError error(path + QStringLiteral(" is too large to read (") + QString::number((size + MB - 1) / MB) +
+                   QStringLiteral(" MB); it is left as it is."));
+    error.m_tooLarge = true;
+    return error;
+}
+
 AppError AppError::fromErrno(int err)
 {
     switch (err) {

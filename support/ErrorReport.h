@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class AppError;
+
 #include <exception>
 #include <utility>
 
@@ -12,6 +14,11 @@ void setApplicationTitle(const QString& title);
 // program's title. The program then goes on with the state reached so far.
 void ReportError(const QString& text);
 void ReportException(const std::exception& e);
+// The same, unless this very text was shown before in this run: for a state of a file that each reload would
+// otherwise report again (a file too large to read; ReportException shows those this way too).
+void ReportErrorOnce(const QString& text);
+// A file that exists but could not be read: "Cannot read <path>: <reason>", or the too-large text, once.
+void ReportUnreadable(const QString& path, const AppError& error);
 
 // Runs `f` and reports whatever it throws; Qt's event dispatch never sees an exception.
 template <class F>

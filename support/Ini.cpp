@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <optional>
 #include <utility>
 
 #include <SimpleIni.h>
@@ -15,7 +16,7 @@ namespace {
 constexpr qsizetype MaxValueLength = 1023;
 
 // Loads the file if there is one; false, with the reason, when it exists but cannot be read.
-bool load(CSimpleIniA& ini, const QString& path, QString& reason)
+bool load(CSimpleIniA& ini, const QString& path, QString& reason, std::optional<AppError>& error)
 {
     ini.SetMultiKey(true); // keeps duplicates so that the first one can win
     ini.SetSpaces(false);
@@ -26,6 +27,7 @@ bool load(CSimpleIniA& ini, const QString& path, QString& reason)
         if (!QFileInfo::exists(path))
             return true;
         reason = e.text();
+        error = e;
         return false;
     }
     if (ini.LoadData(data.constData(), size_t(data.size())) >= 0)
@@ -39,12 +41,13 @@ bool load(CSimpleIniA& ini, const QString& path, QString& reason)
 struct IniFile::Data {
     CSimpleIniA ini;
     bool readable = true;
+    std::optional<AppError> error;
     QString reason;
 };
 
 IniFile::IniFile(QString path) : m_path(std::move(path)), m_data(std::make_unique<Data>())
 {
-    m_data->readable = load(m_data->ini, m_path, m_data->reason);
+    m_data->readable = load(m_data->ini, m_path, m_data->reason, m_data->error);
     if (!m_data->readable)
         m_data->ini.Reset();
 }
@@ -54,6 +57,11 @@ IniFile::~IniFile() = default;
 bool IniFile::readable() const
 {
     return m_data->readable;
+}
+
+const AppError* IniFile::tooLargeError() const
+{
+    return m_data->error && m_data->error->isTooLarge() ? &*m_data->error : nullptr;
 }
 
 const QString& IniFile::unreadableReason() const

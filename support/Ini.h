@@ -3,6 +3,8 @@
 
 #include <memory>
 
+class AppError;
+
 // One INI file read once and written once: a load reads every key it needs from one IniFile, a save sets every key
 // and writes the file a single time through the safe writer. Same rules as the single-value calls below.
 class IniFile {
@@ -16,6 +18,8 @@ public:
     const QString& path() const { return m_path; }
     // False when the file exists but could not be read; the reason is the error's text.
     bool readable() const;
+    // The error of a file not read for its size (its text names the file), or null.
+    const AppError* tooLargeError() const;
     const QString& unreadableReason() const;
     QString value(const QString& section, const QString& key, const QString& defaultValue) const;
     // An existing section or key keeps its spelling in the file.

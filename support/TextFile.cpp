@@ -51,6 +51,10 @@ QByteArray readAll(const QString& path)
         ::close(fd);
         throw AppError::accessDenied();
     }
+    if (st.st_size > MaxReadSize) {
+        ::close(fd);
+        throw AppError::tooLarge(path, st.st_size);
+    }
     if (st.st_size > 0)
         data.reserve(qsizetype(st.st_size));
     char buffer[65536];
@@ -66,6 +70,10 @@ QByteArray readAll(const QString& path)
         if (n == 0)
             break;
         data.append(buffer, qsizetype(n));
+        if (data.size() > MaxReadSize) { // it grew while being read
+            ::close(fd);
+            throw AppError::tooLarge(path, data.size());
+        }
     }
     ::close(fd);
     return data;

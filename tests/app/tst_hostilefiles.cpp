@@ -1,16 +1,62 @@
-// Files a user could leave in the program's way: stray bytes in a play list. What the window loads, what it says,
-// and what Close leaves on disk.
+// Files a user could leave in the program's way: stray bytes in a play list, and files far larger than any the
+// program writes. What the window loads, what it says, and what Close leaves on disk.
 #include "FakeQuake2.h"
 #include "app/MainForm.h"
+#include "support/ErrorReport.h"
 #include "support/MessageBoxes.h"
 #include "ui_MainForm.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QListView>
 #include <QTest>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using namespace velstrom::test;
 
 namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+
+// Ends the whole test program when a test is still running after `limit`: a file read that freezes the window
+// fails in a minute with a message, not at the test runner's time-out.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : m_thread([this, limit] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
+                  std::fprintf(stderr, "watchdog: still running after %lld s\n", static_cast<long long>(limit.count()));
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
 
 QStringList errorTexts()
 {
@@ -35,6 +81,8 @@ class TestHostileFiles : public QObject {
 private Q_SLOTS:
     void playListBytes_data();
     void playListBytes();
+    void largeFiles_data();
+    void largeFiles();
 };
 
 void TestHostileFiles::playListBytes_data()
@@ -84,6 +132,59 @@ void TestHostileFiles::playListBytes()
     closeWindow(*form);
     QCOMPARE(errorTexts(), QStringList());
     QCOMPARE(q2.readProgramFile(QStringLiteral("untitled_maps.txt")), afterClose);
+}
+
+void TestHostileFiles::largeFiles_data()
+{
+    QTest::addColumn<QString>("name"); // in the program directory, or maps.lst
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("shownMB"); // 0: read as usual, nothing said
+
+    QTest::newRow("play list at the limit") << "untitled_maps.txt" << 8 * MiB << 0;
+    QTest::newRow("play list one byte over") << "untitled_maps.txt" << 8 * MiB + 1 << 9;
+    QTest::newRow("play list of 130 MB") << "untitled_maps.txt" << 130 * MiB << 130;
+    QTest::newRow("profile INI") << "untitled.ini" << 126 * MiB << 126;
+    QTest::newRow("program INI") << "velstrom.ini" << 9 * MiB << 9;
+    QTest::newRow("message file") << "SERVRMSG.TXT" << 20 * MiB << 20;
+    QTest::newRow("skipped levels") << "qskipped.txt" << 10 * MiB << 10;
+    QTest::newRow("maps.lst, id levels shown") << "maps.lst" << 12 * MiB << 12;
+}
+
+// Sparse files: their size costs no disk, and a reading program would still have to go through every byte.
+void TestHostileFiles::largeFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, size);
+    QFETCH(int, shownMB);
+    const Watchdog watchdog(std::chrono::seconds(90));
+    FakeQuake2 q2;
+    const QString path = name == "maps.lst" ? q2.quake2Dir() + "/baseq2/maps.lst" : q2.file(name);
+    if (name == "maps.lst")
+        q2.writeProgramFile("untitled.ini", "[Options]\r\nShowOriginalLevels=CHK\r\n");
+    q2.addLevel("q2dm1.bsp");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(size));
+    }
+    const QDateTime written = QFileInfo(path).lastModified();
+
+    auto form = startMainWindow();
+    const QString message = path + " is too large to read (" + QString::number(shownMB) + " MB); it is left as it is.";
+    QCOMPARE(errorTexts(), shownMB == 0 ? QStringList() : QStringList{message});
+    // Treated as a file that cannot be read: the levels are still listed, the settings are the defaults.
+    QCOMPARE(form->levels().availableLevels().names(), QStringList{"q2dm1"});
+    QCOMPARE(form->ui().edPort->text(), QStringLiteral("27910"));
+    // Reloading the profile does not say it again.
+    guarded([&] { form->settings().NewCurrentUser(); });
+    QCOMPARE(errorTexts().size(), shownMB == 0 ? 0 : 1);
+
+    closeWindow(*form);
+    if (shownMB == 0)
+        return;
+    // Never written or deleted.
+    QCOMPARE(QFileInfo(path).size(), size);
+    QCOMPARE(QFileInfo(path).lastModified(), written);
 }
 
 QTEST_MAIN(TestHostileFiles)

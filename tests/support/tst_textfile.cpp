@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,6 +155,8 @@ void TestTextFile::readErrors_data()
     QTest::newRow("unreadable file") << "secret.txt" << "File access denied";
     QTest::newRow("a FIFO nobody writes to") << "pipe" << "File access denied";
     QTest::newRow("a device that never ends") << "/dev/zero" << "File access denied";
+    QTest::newRow("8 MiB is read") << "limit.txt" << "read";
+    QTest::newRow("a byte more is not") << "over.txt" << "{path} is too large to read (9 MB); it is left as it is.";
 }
 
 // The read runs on a thread of its own, so one that blocks fails the test within seconds instead of hanging it.
@@ -185,9 +188,16 @@ void TestTextFile::readErrors()
     putFile(secret, "x\r\n");
     QVERIFY(QFile::setPermissions(secret, QFileDevice::WriteOwner));
     QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    // Sparse: the size costs no disk.
+    for (const auto& [file, size] :
+         {std::pair{"limit.txt", textfile::MaxReadSize}, std::pair{"over.txt", textfile::MaxReadSize + 1}}) {
+        putFile(dir.filePath(file), QByteArray());
+        QVERIFY(QFile(dir.filePath(file)).resize(size));
+    }
     if (name == "secret.txt" && !permissionsBind())
         QSKIP("the super-user reads any file");
-    QCOMPARE(readError(name.startsWith(u'/') ? name : dir.filePath(name)), error);
+    const QString path = name.startsWith(u'/') ? name : dir.filePath(name);
+    QCOMPARE(readError(path), QString(error).replace("{path}", path));
 }
 
 void TestTextFile::writeLines_data()
