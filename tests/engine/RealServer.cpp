@@ -15,11 +15,16 @@
 #include <QNetworkDatagram>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QThread>
+#include <QTest>
 #include <QUdpSocket>
 
+#include <algorithm>
+
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(velstrom::test::Layout)
 
 namespace velstrom::test {
 
@@ -78,6 +83,13 @@ const char* layoutName(Layout layout)
     return "?";
 }
 
+void addLayoutRows(std::initializer_list<Layout> layouts)
+{
+    QTest::addColumn<Layout>("layout");
+    for (const Layout layout : layouts)
+        QTest::newRow(layoutName(layout)) << layout;
+}
+
 QString enginesProblem()
 {
     QStringList missing;
@@ -117,7 +129,18 @@ Profile gameProfile(const QStringList& playList)
 
 RealServer::RealServer(Layout layout) : m_layout(layout) { install(); }
 
-RealServer::~RealServer() { stop(); }
+RealServer::~RealServer()
+{
+    stop();
+    // A server the program started from this tree (through the launcher) is ended too, by its process id.
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t id = static_cast<pid_t>(pid.toInt(&number));
+        if (number && QFile::symLinkTarget(QStringLiteral("/proc/") + pid + QStringLiteral("/exe"))
+                          .startsWith(m_dir.path() + u'/'))
+            ::kill(id, SIGKILL);
+    }
+}
 
 void RealServer::install()
 {
@@ -128,17 +151,20 @@ void RealServer::install()
     switch (m_layout) {
     case Layout::Yquake2:
         quake2 = root + QStringLiteral("/quake2");
-        copyFile(Engines + Yquake2Server, quake2 + QStringLiteral("/q2ded"));
+        m_engine = quake2 + QStringLiteral("/q2ded");
+        copyFile(Engines + Yquake2Server, m_engine);
         copyFile(Engines + Yquake2Game, quake2 + QStringLiteral("/baseq2/game.so"));
         break;
     case Layout::Q2proPortable:
         quake2 = root + QStringLiteral("/quake2");
-        copyFile(Engines + PortableServer, quake2 + QStringLiteral("/q2proded"));
+        m_engine = quake2 + QStringLiteral("/q2proded");
+        copyFile(Engines + PortableServer, m_engine);
         copyFile(Engines + Yquake2Game, quake2 + QStringLiteral("/baseq2/") + Q2proGameName);
         break;
     case Layout::Q2proSystemData:
     case Layout::Q2proSystemHome:
-        copyFile(Engines + SystemServer, root + SystemServer);
+        m_engine = root + SystemServer;
+        copyFile(Engines + SystemServer, m_engine);
         copyFile(Engines + SystemGame, root + SystemGame);
         m_searchPath = root + QStringLiteral("/q2pro-system/bin");
         quake2 = m_layout == Layout::Q2proSystemData ? root + QStringLiteral("/q2pro-system/share/q2pro")
@@ -179,6 +205,34 @@ bool RealServer::start(const Profile& profile, const QuakeText* message)
     m_program = command.program;
     m_launchWords = command.arguments;
 
+    const QStringList words = runWords(command.program) + m_launchWords;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : environment())
+        env.insert(name, value);
+    m_process.setProcessEnvironment(env);
+    m_process.setWorkingDirectory(quake2Dir()); // as the launch does
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(words.first(), words.mid(1));
+    if (!m_process.waitForStarted(5000)) {
+        m_problem = QStringLiteral("cannot run ") + words.first() + QStringLiteral(": ") + m_process.errorString();
+        return false;
+    }
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (m_process.waitForFinished(100) || !running()) {
+            m_problem = QStringLiteral("the server ended at start:\n") + QString::fromLocal8Bit(output());
+            return false;
+        }
+        if (status())
+            return true;
+    }
+    m_problem = QStringLiteral("the server did not answer on port ") + QString::number(m_port) +
+                QStringLiteral(" within 10 s:\n") + QString::fromLocal8Bit(output());
+    return false;
+}
+
+QStringList RealServer::runWords(const QString& engine) const
+{
     // Only these come before the launch's words: the loopback address, and for the copied system-wide install
     // the library folder it was built with, which lies in the engines' build tree.
     QStringList words;
@@ -191,42 +245,43 @@ bool RealServer::start(const Profile& profile, const QuakeText* message)
         words << QStringLiteral("+set") << QStringLiteral("libdir")
               << m_dir.path() + QStringLiteral("/q2pro-system/lib/q2pro");
     // yquake2 writes its console through stdio, which a pipe would hold back.
-    QString runner = QStringLiteral("stdbuf");
-    words = QStringList{QStringLiteral("-oL"), command.program} + words + m_launchWords;
-    if (::geteuid() == 0) { // both engines refuse the superuser
-        words = QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                            QStringLiteral("--clear-groups"), QStringLiteral("--"), runner} +
+    words = QStringList{QStringLiteral("stdbuf"), QStringLiteral("-oL"), engine} + words;
+    if (::geteuid() == 0) // both engines refuse the superuser
+        words = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                            QStringLiteral("--clear-groups"), QStringLiteral("--")} +
                 words;
-        runner = QStringLiteral("setpriv");
-    }
+    return words;
+}
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_home);
+QList<std::pair<QString, QString>> RealServer::environment() const
+{
+    QList<std::pair<QString, QString>> env{{QStringLiteral("HOME"), m_home}};
     // Our module carries the sanitizers of this build; the engine does not, so it gets their runtimes.
-    if (const QString preload = QStringLiteral(VELSTROM_ENGINE_PRELOAD); !preload.isEmpty()) {
-        env.insert(QStringLiteral("LD_PRELOAD"), preload);
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:verify_asan_link_order=0"));
-    }
-    m_process.setProcessEnvironment(env);
-    m_process.setWorkingDirectory(quake2Dir()); // as the launch does
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(runner, words);
-    if (!m_process.waitForStarted(5000)) {
-        m_problem = QStringLiteral("cannot run ") + runner + QStringLiteral(": ") + m_process.errorString();
-        return false;
-    }
-    const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        if (!running()) {
-            m_problem = QStringLiteral("the server ended at start:\n") + QString::fromLocal8Bit(output());
-            return false;
-        }
-        if (status())
-            return true;
-    }
-    m_problem = QStringLiteral("the server did not answer on port ") + QString::number(m_port) +
-                QStringLiteral(" within 10 s:\n") + QString::fromLocal8Bit(output());
-    return false;
+    if (const QString preload = QStringLiteral(VELSTROM_ENGINE_PRELOAD); !preload.isEmpty())
+        env << std::pair(QStringLiteral("LD_PRELOAD"), preload)
+            << std::pair(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:verify_asan_link_order=0"));
+    return env;
+}
+
+void RealServer::installLauncher()
+{
+    const QString name = QFileInfo(engineInTree()).fileName();
+    const QString real = m_dir.path() + QStringLiteral("/engine/") + name;
+    QDir().mkpath(QFileInfo(real).path());
+    QFile::rename(engineInTree(), real);
+    const auto quoted = [](const QString& word) { return u'\'' + word + u'\''; };
+    QString script = QStringLiteral("#!/bin/sh\n# The real engine, as the tests run it.\n");
+    for (const auto& [variable, value] : environment())
+        script += QStringLiteral("export ") + variable + u'=' + quoted(value) + u'\n';
+    QStringList words = runWords(real);
+    std::transform(words.begin(), words.end(), words.begin(), quoted);
+    script += QStringLiteral("exec ") + words.join(u' ') + QStringLiteral(" \"$@\"\n");
+    QFile file(engineInTree());
+    file.open(QIODevice::WriteOnly);
+    file.write(script.toLocal8Bit());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    handOverToServerUser(m_dir.path());
 }
 
 std::optional<int> RealServer::exitCode() const
@@ -238,6 +293,8 @@ std::optional<int> RealServer::exitCode() const
 
 QByteArray RealServer::output() const
 {
+    if (running())
+        m_process.waitForReadyRead(0); // what the pipe holds, also outside the event loop
     m_output += m_process.readAll();
     return m_output;
 }

@@ -2,7 +2,8 @@
 // A real Quake 2 dedicated server (yquake2 or q2pro, built from tools/engines), installed in a temporary Quake 2
 // tree the way an operator installs it, with our game module where the program installs it, and started with
 // the words the program's own launch produces. Running as root, the server runs as "nobody". The destructor
-// ends it (SIGTERM, then SIGKILL), so a failed check never leaves a server behind.
+// ends it (SIGTERM, then SIGKILL), and any engine of its tree the program started, so a failed check never
+// leaves a server behind.
 #include "launch/ServerStatus.h"
 #include "profiles/Profile.h"
 #include "support/Installation.h"
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <initializer_list>
 #include <optional>
 
 class QuakeText;
@@ -25,6 +27,13 @@ enum class Layout {
     Q2proSystemData, // q2proded installed system-wide (found on the PATH), Quake 2 data in its data folder
     Q2proSystemHome, // the same, Quake 2 data in its home folder ~/.q2pro
 };
+
+// A test's "layout" column and a row for each of `layouts`, named as layoutName() names it.
+void addLayoutRows(std::initializer_list<Layout> layouts);
+inline void addLayoutRows()
+{
+    addLayoutRows({Layout::Yquake2, Layout::Q2proPortable, Layout::Q2proSystemData, Layout::Q2proSystemHome});
+}
 
 // Empty when the engines the tests need are built; else what is missing and how to build them.
 QString enginesProblem();
@@ -79,13 +88,23 @@ public:
     // Ends the server: SIGTERM, and SIGKILL when it has not gone within 3 s.
     void stop();
 
+    // For the program's own Go and Go/Exit: puts a launcher in the engine's place, a script that runs the real
+    // engine as start() does (as nobody, on the loopback, unbuffered) with the words the program gives it.
+    // start() is not for such a tree.
+    void installLauncher();
+
 private:
     void install();
+    QString engineInTree() const { return m_engine; }
+    // The command that runs `engine` before the launch's words, and the environment it needs.
+    QStringList runWords(const QString& engine) const;
+    QList<std::pair<QString, QString>> environment() const;
 
     Layout m_layout;
     QTemporaryDir m_dir;
     QString m_home;
     QString m_searchPath; // where a system-wide engine is found
+    QString m_engine;     // the engine's place in the tree
     Installation m_inst;
     Profile m_profile;
     quint16 m_port = 0;
