@@ -141,6 +141,10 @@ private Q_SLOTS:
         QCOMPARE(client.level(), QStringLiteral("ew_plain"));
         QTRY_VERIFY_WITH_TIMEOUT(text(serverWindow, "lblLevel").contains(QStringLiteral("ew_plain")), StartMs);
         QCOMPARE(textfile::readLines(server.installation().file(q2::SkippedLevels)), QList<QByteArray>{"q2t_plain"});
+        // The server's own console in its pane, with our module's line at each level start.
+        auto* output = serverWindow->findChild<QPlainTextEdit*>(QStringLiteral("edServerOutput"));
+        QVERIFY(output);
+        QTRY_COMPARE_WITH_TIMEOUT(output->toPlainText().count(QStringLiteral("Velstrom: kickback")), 2, StartMs);
 
         serverWindow->findChild<QPushButton*>(QStringLiteral("btnStop"))->click();
         QTRY_VERIFY_WITH_TIMEOUT(!serverWindow->process()->isRunning(), StartMs);
