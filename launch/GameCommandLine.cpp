@@ -3,7 +3,13 @@
 #include "profiles/Profile.h"
 #include "support/Quake2Paths.h"
 
+#include <QDir>
+
 #include <algorithm>
+
+#ifndef VELSTROM_GAME_CPU_NAME
+#error "the build names q2pro's game module (VELSTROM_GAME_CPU_NAME)"
+#endif
 
 namespace {
 
@@ -37,7 +43,12 @@ QString FindCdDrive()
     return FindCdDrive(systemCdRomDrive);
 }
 
-QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QString& cdDrive)
+QString GameModuleCpuName()
+{
+    return QStringLiteral(VELSTROM_GAME_CPU_NAME);
+}
+
+QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QString& cdDrive, const QString& programDir)
 {
     QStringList args;
     const auto set = [&args](const QString& name, const QString& value) {
@@ -56,6 +67,7 @@ QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QStr
     }
     set(QStringLiteral("game"), q2::GameName);
     set(QStringLiteral("basedir"), quake2Dir);
+    set(QStringLiteral("sys_forcegamelib"), QDir(programDir).absoluteFilePath(GameModuleCpuName()));
     if (p.configFile != NoConfigFile) {
         args << QStringLiteral("+exec");
         // An empty name has always been no word at all.
@@ -71,10 +83,10 @@ QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QStr
 }
 
 GameCommand LaunchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
-                          const QString& cdDrive)
+                          const QString& cdDrive, const QString& programDir)
 {
     const QString program = engine.found() ? engine.path : quake2Dir + u'/' + q2::GameExecutable;
-    return {program, GameArguments(profile, quake2Dir, cdDrive)};
+    return {program, GameArguments(profile, quake2Dir, cdDrive, programDir)};
 }
 
 QString ShownProgramName(const GameEngine& engine)

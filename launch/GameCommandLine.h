@@ -23,16 +23,23 @@ struct GameCommand {
     QStringList arguments;
 };
 
+// q2pro's name for the game module in the program directory ("gamex86_64.so" on x86-64).
+QString GameModuleCpuName();
+
 // +set dedicated 1 +set logfile 1 +deathmatch 1 +set port <port> +set net_port <port> +set game Velstrom
-// +set basedir <Quake 2 directory> +exec <extra config> +exec Velstrom.cfg +set cddir <drive>:\install\data
+// +set basedir <Quake 2 directory> +set sys_forcegamelib <program directory>/game<cpu>.so +exec <extra config>
+// +exec Velstrom.cfg +set cddir <drive>:\install\data
 // with the optional pieces only where the profile asks for them; the port only when one is given, the CD
-// directory only when there is a drive.
-QStringList GameArguments(const Profile& profile, const QString& quake2Dir, const QString& cdDrive);
+// directory only when there is a drive. sys_forcegamelib makes a q2pro installed system-wide, which never
+// looks for game libraries in the Quake 2 directory, load our module; yquake2 keeps it as a variable and
+// nothing more.
+QStringList GameArguments(const Profile& profile, const QString& quake2Dir, const QString& cdDrive,
+                          const QString& programDir);
 
 // What the launch starts: the engine found for the profile's server type, or quake2.exe in the Quake 2 directory
 // when there is none (its start then fails with the usual message).
 GameCommand LaunchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
-                          const QString& cdDrive);
+                          const QString& cdDrive, const QString& programDir);
 
 // How messages name the program: the engine's file name, "quake2.exe" when there is none.
 QString ShownProgramName(const GameEngine& engine);

@@ -93,7 +93,7 @@ std::unique_ptr<GameProcess> LaunchController::LaunchGame()
     const Profile& profile = m_host.profile();
     const QString quake2Dir = installation().quake2Dir();
     const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
-    const GameCommand command = LaunchCommand(profile, engine, quake2Dir, FindCdDrive());
+    const GameCommand command = LaunchCommand(profile, engine, quake2Dir, FindCdDrive(), installation().programDir());
     // The game takes the Quake 2 directory as its working directory; ours stays where it is.
     StartedProgram started = RunProgram(command.program, command.arguments, quake2Dir, ShownProgramName(engine),
                                         Watch::Yes, installation().file(q2::ServerLog));
@@ -128,8 +128,9 @@ void LaunchController::bbtnCreateVELBatFileClick()
     const QString quake2Dir = installation().quake2Dir();
     const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
     const QString path = installation().file(q2::BatchScript);
-    textfile::writeBytes(
-        path, BatchScript(quake2Dir, batchGameProgram(engine), GameArguments(profile, quake2Dir, FindCdDrive())));
+    textfile::writeBytes(path,
+                         BatchScript(quake2Dir, batchGameProgram(engine),
+                                     GameArguments(profile, quake2Dir, FindCdDrive(), installation().programDir())));
     makeExecutable(path);
     msgbox::information(
         m_page.window, QStringLiteral("Information"),

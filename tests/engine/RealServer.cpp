@@ -201,7 +201,7 @@ bool RealServer::start(const Profile& profile, const QuakeText* message)
         m_problem = QStringLiteral("the program finds no engine for ") + quake2Dir();
         return false;
     }
-    const GameCommand command = LaunchCommand(profile, engine, quake2Dir(), FindCdDrive());
+    const GameCommand command = LaunchCommand(profile, engine, quake2Dir(), FindCdDrive(), m_inst.programDir());
     m_program = command.program;
     m_launchWords = command.arguments;
 

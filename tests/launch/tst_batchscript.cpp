@@ -76,11 +76,14 @@ void TestBatchScript::scriptText()
     p.port = QStringLiteral("27910");
     p.configFile = QStringLiteral("[None]");
     const QString quake2Dir = QStringLiteral("/games/quake 2");
-    const QByteArray script = BatchScript(quake2Dir, QStringLiteral("./q2ded"), GameArguments(p, quake2Dir, NoCdDrive));
+    const QByteArray script =
+        BatchScript(quake2Dir, QStringLiteral("./q2ded"),
+                    GameArguments(p, quake2Dir, NoCdDrive, quake2Dir + QStringLiteral("/Velstrom/")));
     QCOMPARE(script, QByteArray("#!/bin/sh\n"
                                 "cd '/games/quake 2' || exit 1\n"
                                 "exec './q2ded' '+set' 'dedicated' '1' '+deathmatch' '1' '+set' 'port' '27910' "
                                 "'+set' 'net_port' '27910' '+set' 'game' 'Velstrom' '+set' 'basedir' '/games/quake 2' "
+                                "'+set' 'sys_forcegamelib' '/games/quake 2/Velstrom/" VELSTROM_GAME_CPU_NAME "' "
                                 "'+exec' 'Velstrom.cfg'\n"));
 }
 
@@ -168,7 +171,8 @@ void TestBatchScript::startsWhatTheLauncherStarts()
     const GameEngine engine = findGameEngine(quake2Dir, p.servType, QFile::encodeName(binDir));
     QVERIFY(engine.found());
     QCOMPARE(engine.fromSearchPath, onPath);
-    const GameCommand command = LaunchCommand(p, engine, quake2Dir, FindCdDrive());
+    const GameCommand command =
+        LaunchCommand(p, engine, quake2Dir, FindCdDrive(), quake2Dir + QStringLiteral("/Velstrom"));
     const QString logDir = onPath ? binDir : quake2Dir;
 
     // What Go! does: start the engine in the Quake 2 directory, ours staying where it is.

@@ -18,11 +18,13 @@ private Q_SLOTS:
 
 namespace {
 
-// The words of `line` split at single blanks, "{dir}" standing for the Quake 2 directory as one word.
+// The words of `line` split at single blanks, "{dir}" standing for the Quake 2 directory as one word and
+// "{module}" for the program directory's q2pro game module.
 QStringList words(const QString& line, const QString& quake2Dir)
 {
     QStringList list = line.split(u' ');
     list.replaceInStrings(QStringLiteral("{dir}"), quake2Dir);
+    list.replaceInStrings(QStringLiteral("{module}"), quake2Dir + QStringLiteral("/Velstrom/" VELSTROM_GAME_CPU_NAME));
     return list;
 }
 
@@ -41,7 +43,7 @@ void TestGameCommandLine::pieces_data()
     const QString none = QStringLiteral("[None]");
     const QString dir = QStringLiteral("/games/quake2");
     const QString port = QStringLiteral(" +set port 27910 +set net_port 27910");
-    const QString tail = QStringLiteral(" +set game Velstrom +set basedir {dir}");
+    const QString tail = QStringLiteral(" +set game Velstrom +set basedir {dir} +set sys_forcegamelib {module}");
 
     QTest::newRow("listen, nothing extra") << 0 << int(Qt::Unchecked) << "27910" << none << dir << "none"
                                            << "+deathmatch 1" + port + tail + " +exec Velstrom.cfg";
@@ -97,7 +99,9 @@ void TestGameCommandLine::pieces()
     // Nothing of the configuration script reaches the command line.
     p.host = QStringLiteral("ignored");
     p.playList = QStringList{QStringLiteral("q2dm1")};
-    QCOMPARE(GameArguments(p, quake2Dir, cdDrive), words(expected, quake2Dir));
+    // The program directory as the installation gives it, with its trailing "/".
+    QCOMPARE(GameArguments(p, quake2Dir, cdDrive, quake2Dir + QStringLiteral("/Velstrom/")),
+             words(expected, quake2Dir));
 }
 
 void TestGameCommandLine::cdDrive_data()
@@ -132,7 +136,8 @@ void TestGameCommandLine::cdDrive()
 void TestGameCommandLine::noDriveLettersHere()
 {
     QCOMPARE(FindCdDrive(), NoCdDrive);
-    QVERIFY(!GameArguments(Profile(), QStringLiteral("/q2"), FindCdDrive()).contains(QStringLiteral("cddir")));
+    QVERIFY(!GameArguments(Profile(), QStringLiteral("/q2"), FindCdDrive(), QStringLiteral("/q2/Velstrom"))
+                 .contains(QStringLiteral("cddir")));
 }
 
 QTEST_GUILESS_MAIN(TestGameCommandLine)

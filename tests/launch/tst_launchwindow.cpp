@@ -88,11 +88,12 @@ void dedicatedLoggedServer(Ui::Tmainform& ui)
 }
 
 // The words the game gets for it: no port at all, so that the game's own default holds, and the quoted
-// directory as one word.
+// directory as one word; q2pro is pointed at the program directory's module.
 QStringList dedicatedLoggedArgs(const QString& quake2Dir)
 {
     return QStringLiteral("+set dedicated 1 +set logfile 1 +deathmatch 1 +set game Velstrom +set basedir").split(u' ') +
-           QStringList{quake2Dir, "+exec", "server.cfg", "+exec", "Velstrom.cfg"};
+           QStringList{quake2Dir, "+set", "sys_forcegamelib", quake2Dir + "/Velstrom/" VELSTROM_GAME_CPU_NAME,
+                       "+exec", "server.cfg", "+exec", "Velstrom.cfg"};
 }
 
 QByteArray dedicatedLoggedScript(const QByteArray& firstLevel)
@@ -414,7 +415,8 @@ void TestLaunchWindow::goAndGoExitWhenTheGameCannotStart()
     // No engine anywhere: the message names the Windows game and the words as the game would get them.
     const QString commandLine = QStringLiteral("quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 "
                                                "+set game Velstrom +set basedir ") +
-                                q2.quake2Dir() + QStringLiteral(" +exec server.cfg +exec Velstrom.cfg");
+                                q2.quake2Dir() + QStringLiteral(" +set sys_forcegamelib ") + q2.quake2Dir() +
+                                QStringLiteral("/Velstrom/" VELSTROM_GAME_CPU_NAME " +exec server.cfg +exec Velstrom.cfg");
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown().first().text,
              QStringLiteral("The file (") + commandLine + QStringLiteral(") was not found."));
