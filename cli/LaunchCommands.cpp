@@ -96,7 +96,7 @@ Launch prepareLaunch(const Context& context)
 
     const QString quake2Dir = inst.quake2Dir();
     const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
-    return {LaunchCommand(profile, engine, quake2Dir, FindCdDrive()), ShownProgramName(engine)};
+    return {LaunchCommand(profile, engine, quake2Dir, FindCdDrive(), inst.programDir()), ShownProgramName(engine)};
 }
 
 QString commandLineText(const Launch& launch)
