@@ -31,7 +31,7 @@ private Q_SLOTS:
 
     // Every value the config script sets is live on the server once a player is in (yquake2 runs the lines after
     // "map" only then), the first level of the play list runs, and the server listens on the profile's port.
-    void configScript_data() { addLayoutRows({Layout::Yquake2, Layout::Q2proPortable, Layout::Q2proSystemData}); }
+    void configScript_data() { addLayoutRows(); }
     void configScript()
     {
         QFETCH(Layout, layout);
@@ -66,7 +66,7 @@ private Q_SLOTS:
     }
 
     // "sv skip" moves to the next level of the play list and notes the skipped one; the player stays connected.
-    void skipLevel_data() { addLayoutRows({Layout::Yquake2, Layout::Q2proPortable}); }
+    void skipLevel_data() { addLayoutRows(); }
     void skipLevel()
     {
         QFETCH(Layout, layout);
@@ -88,7 +88,7 @@ private Q_SLOTS:
 
     // A level that ends by its time limit (the player pressing a button to leave the intermission) goes on to the
     // next level of the play list, and from the last back to the first.
-    void levelEnd_data() { addLayoutRows({Layout::Yquake2, Layout::Q2proPortable}); }
+    void levelEnd_data() { addLayoutRows(); }
     void levelEnd()
     {
         QFETCH(Layout, layout);
@@ -109,7 +109,7 @@ private Q_SLOTS:
     }
 
     // A joining player gets the message the message page wrote, byte for byte, once: not again on the next level.
-    void message_data() { addLayoutRows({Layout::Yquake2, Layout::Q2proPortable}); }
+    void message_data() { addLayoutRows(); }
     void message()
     {
         QFETCH(Layout, layout);
