@@ -17,16 +17,16 @@ namespace {
 // The window's own name: its INI file, velstrom.ini, is the program INI for both.
 const QString WindowProgramName = QStringLiteral("velstrom");
 
-struct CommandSpec {
+struct CommandEntry {
     int (*run)(const Context&);
     QStringList options; // beyond --dir
     int minWords;
     int maxWords; // -1: any number
 };
 
-const QHash<QString, CommandSpec>& commands()
+const QHash<QString, CommandEntry>& commands()
 {
-    static const QHash<QString, CommandSpec> table = {
+    static const QHash<QString, CommandEntry> table = {
         {QStringLiteral("profiles"), {profilesCommand, {}, 0, 0}},
         {QStringLiteral("show"), {showCommand, {QStringLiteral("profile"), QStringLiteral("json")}, 0, 0}},
         {QStringLiteral("check"), {checkCommand, {QStringLiteral("profile")}, 0, 0}},
@@ -143,13 +143,13 @@ int run(const QStringList& arguments)
         const auto found = commands().constFind(context.command);
         if (found == commands().cend())
             throw UsageError{QStringLiteral("unknown command \"") + context.command + u'"'};
-        const CommandSpec& spec = *found;
+        const CommandEntry& entry = *found;
         for (const QString& name : parser.optionNames()) {
-            if (name != dir.names().constFirst() && !spec.options.contains(name))
+            if (name != dir.names().constFirst() && !entry.options.contains(name))
                 throw UsageError{QStringLiteral("--") + name + QStringLiteral(" does not go with ") + context.command};
         }
-        if (words.size() < spec.minWords || (spec.maxWords >= 0 && words.size() > spec.maxWords))
-            throw UsageError{spec.maxWords == 0 ? context.command + QStringLiteral(" takes no words")
+        if (words.size() < entry.minWords || (entry.maxWords >= 0 && words.size() > entry.maxWords))
+            throw UsageError{entry.maxWords == 0 ? context.command + QStringLiteral(" takes no words")
                                                 : QStringLiteral("wrong number of words for ") + context.command};
         context.words = words;
 
@@ -165,7 +165,7 @@ int run(const QStringList& arguments)
         context.address = parser.value(address);
         if (parser.isSet(timeout))
             context.timeoutMs = parseTimeout(parser.value(timeout));
-        return spec.run(context);
+        return entry.run(context);
     } catch (const UsageError& e) {
         printError(e.text);
         printError(QStringLiteral("Try 'velstrom-cli --help'."));
