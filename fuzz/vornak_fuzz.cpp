@@ -1,7 +1,8 @@
 // Fuzz target for the level-title reader. Each input becomes a level file on disk and goes through
 // Vornak as the program calls it (capacity 255 in a 256-byte buffer) and again with a small
 // capacity in a buffer of exactly the size the contract asks for, so any write past it lands in
-// AddressSanitizer's redzone. Both answers must agree with each other and with the plain model of
+// AddressSanitizer's redzone; then through VornakMemory over the same bytes. All answers must agree
+// with each other and with the plain model of
 // the reader's rules; a disagreement aborts, so libFuzzer keeps the input.
 //
 // The corpus replay test links this file too, without libFuzzer.
@@ -79,5 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto room = static_cast<std::size_t>(capacity);
     const std::size_t copied = result == 1 && length < room ? length : room;
     require(std::memcmp(tight.data(), out.data(), copied) == 0, "cut title differs from the full one");
+
+    // The bytes in memory give the same answer, in an exact-size copy so a read past them is caught.
+    std::vector<uint8_t> copy(data, data + size);
+    std::vector<char> fromMemory(256, '\x5A');
+    require(VornakMemory(copy.data(), copy.size(), fromMemory.data(), 255) == result, "memory result differs");
+    require(fromMemory == out, "memory export wrote other bytes than the file export");
     return 0;
 }

@@ -39,6 +39,16 @@ Reading readTitle(const QString& path)
     return reading;
 }
 
+// The memory export over the same bytes, with the buffer the program passes.
+Reading readTitleInMemory(const QByteArray& bytes)
+{
+    QByteArray buffer(256, '\xAA');
+    Reading reading;
+    reading.result = VornakMemory(bytes.constData(), size_t(bytes.size()), buffer.data(), 255);
+    reading.title = QByteArray(buffer.constData());
+    return reading;
+}
+
 QByteArray level(const QByteArray& entities)
 {
     return BspWriter().setEntities(entities).setEntityOffset(1000).setTrailingSize(3000).build();
@@ -169,6 +179,9 @@ private:
         const Reading reading = readTitle(path);
         QCOMPARE(reading.result, found ? 1 : 0);
         QCOMPARE(reading.title, found ? title : kFallback.left(24));
+        const Reading inMemory = readTitleInMemory(bytes);
+        QCOMPARE(inMemory.result, reading.result);
+        QCOMPARE(inMemory.title, reading.title);
 
         const auto model = modelTitle(bytes);
         QCOMPARE(model.found, found);
@@ -348,6 +361,21 @@ void TestVornak::windowRules_data()
                                                            .build()
                                                     << true << QByteArray("In The Noise");
 
+    // The reader takes large files in growing reads into a buffer it refills: patterns across those
+    // reads, and a worldspawn without a title long before one with a title.
+    for (const qint64 at : {qint64(507904), qint64(1032192)})
+        QTest::addRow("pattern across the read ending at %lld", at)
+            << BspWriter().setEntities(boundaryEntities(false, 40)).placeText(kWorldspawn, at - 10).build() << true
+            << title;
+    QTest::newRow("untitled worldspawn, a titled one 700 kB on")
+        << BspWriter()
+               .setEntities("{\n" + kWorldspawn + "\n}\n" + QByteArray(700000, ' ') + BspWriter::levelEntities("Later"))
+               .setFiller(BspWriter::Filler::RawNoise)
+               .setEntityOffset(300)
+               .setTrailingSize(1000)
+               .build()
+        << true << QByteArray("Later");
+
     // Files that end exactly where a read ends: the next read comes back empty.
     for (qint64 size : {8192, 16384, 24576, 32768}) {
         const QByteArray entities = boundaryEntities(true, 40, "Block End");
@@ -399,9 +427,10 @@ void TestVornak::boundarySweep()
     QCOMPARE(file.write(bytes), bytes.size());
     file.close();
 
-    const Reading reading = readTitle(path);
-    QCOMPARE(reading.result, expected.found ? 1 : 0);
-    QCOMPARE(reading.title, expected.found ? expected.title : kFallback.left(24));
+    for (const Reading& reading : {readTitle(path), readTitleInMemory(bytes)}) {
+        QCOMPARE(reading.result, expected.found ? 1 : 0);
+        QCOMPARE(reading.title, expected.found ? expected.title : kFallback.left(24));
+    }
 }
 
 void TestVornak::boundarySweepMeetsBothOutcomes()
@@ -483,11 +512,17 @@ void TestVornak::buffer()
     QFETCH(int, result);
     QFETCH(QByteArray, expected);
 
-    const QString path = writeFile(level(BspWriter::levelEntities(title)));
+    const QByteArray bytes = level(BspWriter::levelEntities(title));
+    const QString path = writeFile(bytes);
     QByteArray buffer(300, '\xAA');
     QCOMPARE(Vornak(QFile::encodeName(path).constData(), buffer.data(), static_cast<int16_t>(capacity)), result);
     QCOMPARE(buffer.left(expected.size()), expected);
     QCOMPARE(buffer.mid(expected.size()), QByteArray(300 - expected.size(), '\xAA'));
+
+    QByteArray inMemory(300, '\xAA');
+    QCOMPARE(VornakMemory(bytes.constData(), size_t(bytes.size()), inMemory.data(), static_cast<int16_t>(capacity)),
+             result);
+    QCOMPARE(inMemory, buffer);
 }
 
 void TestVornak::unreadablePaths_data()
@@ -527,6 +562,14 @@ void TestVornak::nullArguments()
     QByteArray buffer(256, '\xAA');
     QCOMPARE(Vornak(nullptr, buffer.data(), 255), 0);
     QCOMPARE(buffer, kFallback + QByteArray(230, '\0') + '\xAA');
+
+    const QByteArray bytes = level(BspWriter::levelEntities("Present"));
+    QCOMPARE(VornakMemory(bytes.constData(), size_t(bytes.size()), nullptr, 255), 0);
+    for (const auto& [data, size] : {std::pair<const char*, size_t>{nullptr, 100}, {bytes.constData(), 0}}) {
+        buffer.fill('\xAA');
+        QCOMPARE(VornakMemory(data, size, buffer.data(), 255), 0);
+        QCOMPARE(buffer, kFallback + QByteArray(230, '\0') + '\xAA');
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVornak)
