@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/ServerWindow.h"
+#include "launch/EngineFinder.h"
 #include "launch/LaunchController.h"
 #include "launch/LevelFiles.h"
 #include "levels/LevelsController.h"
@@ -55,6 +56,9 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     levelsPage.lblTotalTime = ui.lblTotalTime;
     levelsPage.lblMaptabTotalTime = ui.lblMaptabTotalTime;
     m_levels = std::make_unique<LevelsController>(levelsPage, m_profile, m_state, *this);
+    // The lists show what the server the launch would start finds: its archive kinds and its order.
+    m_levels->setLevelRules(
+        [this] { return levelRules(findGameEngine(installation().quake2Dir(), m_profile.servType)); });
 
     SettingsPage settingsPage;
     settingsPage.window = this;

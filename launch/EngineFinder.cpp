@@ -48,6 +48,17 @@ QString GameEngine::directory() const
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+vornak::Engine levelRules(const GameEngine& engine)
+{
+    if (!engine.found())
+        return vornak::Engine::AnyEngine;
+    if (engine.name == QLatin1String("q2pro") || engine.name == QLatin1String("q2proded"))
+        return vornak::Engine::Q2pro;
+    if (engine.name == QLatin1String("quake2") || engine.name == QLatin1String("q2ded"))
+        return vornak::Engine::YamagiQuake2;
+    return vornak::Engine::AnyEngine;
+}
+
 QStringList engineNames(int serverType)
 {
     if (serverType == DedicatedServer)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "vornak/GameFileSystem.h"
+
 // Which executable starts the game. Linux engines install other names than the Windows game: yquake2 ships
 // quake2 and the dedicated-only q2ded, q2pro ships q2pro and q2proded. The Quake 2 directory is searched first,
 // then the PATH, for the first name that suits the server type; a name counts only as a regular file the user may
@@ -27,6 +29,10 @@ QStringList engineNames(int serverType);
 GameEngine findGameEngine(const QString& quake2Dir, int serverType, const QByteArray& searchPath);
 // The same over this process's PATH.
 GameEngine findGameEngine(const QString& quake2Dir, int serverType);
+
+// Whose rules find the levels this engine loads: yquake2 for quake2 and q2ded, q2pro for q2pro and q2proded;
+// with no engine (or the Windows game) any archive either engine reads counts.
+vornak::Engine levelRules(const GameEngine& engine);
 
 // True when any of the names of either server type is there: what the start-up warning asks.
 bool anyGameEngine(const QString& quake2Dir, const QByteArray& searchPath);

@@ -46,7 +46,13 @@ int LevelListModel::rowCount(const QModelIndex& parent) const
 
 QVariant LevelListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= count() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    if (role == Qt::ToolTipRole && m_toolTips) {
+        const QString tip = m_toolTips(m_entries.at(index.row()).name);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     return m_entries.at(index.row()).name;
 }

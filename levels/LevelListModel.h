@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // A level name with its lookup key (levels::levelKey), computed once and carried along when the level
 // moves from one list to the other.
 struct LevelEntry {
@@ -33,6 +35,9 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    // The tooltip of a level: where it comes from, asked when the tooltip is shown; none when empty.
+    void setToolTips(std::function<QString(const QString& name)> source) { m_toolTips = std::move(source); }
 
     Order order() const { return m_order; }
     int count() const { return int(m_entries.size()); }
@@ -93,4 +98,5 @@ private:
     bool m_plainOrder = false;
     QList<LevelEntry> m_entries;
     QHash<QString, int> m_keyCount;
+    std::function<QString(const QString&)> m_toolTips;
 };

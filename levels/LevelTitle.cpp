@@ -24,6 +24,14 @@ std::optional<QByteArray> GetLevelTitle(const QString& path)
     return QByteArray(buffer, qsizetype(::strnlen(buffer, sizeof buffer)));
 }
 
+std::optional<QByteArray> GetLevelTitleInMemory(const QByteArray& level)
+{
+    char buffer[256] = {};
+    if (VornakMemory(level.constData(), size_t(level.size()), buffer, 255) == 0)
+        return std::nullopt;
+    return QByteArray(buffer, qsizetype(::strnlen(buffer, sizeof buffer)));
+}
+
 namespace levels {
 
 QString titleForDisplay(const QByteArray& title)

@@ -1,17 +1,17 @@
 #include "levels/LevelsController.h"
 
-#include "profiles/Profile.h"
-#include "profiles/SessionState.h"
-#include "support/Quake2Paths.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelTitle.h"
 #include "levels/PlayListVerifier.h"
 #include "levels/SkipListForm.h"
 #include "levels/VerifyForm.h"
+#include "profiles/Profile.h"
+#include "profiles/SessionState.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
+#include "support/Quake2Paths.h"
 #include "support/Sound.h"
 #include "support/TextFile.h"
 
@@ -71,6 +71,9 @@ LevelsController::LevelsController(const LevelsPage& page, const Profile& profil
     connect(&m_play, &QAbstractItemModel::rowsMoved, this, changed);
     connect(&m_play, &QAbstractItemModel::modelReset, this, changed);
     connect(&m_play, &QAbstractItemModel::layoutChanged, this, changed);
+    // A level's tooltip says where it comes from: the archive that holds it, or its file.
+    for (LevelListModel* model : {&m_available, &m_play})
+        model->setToolTips([this](const QString& name) { return gameLevels().sourceOf(name); });
     // Titles are the level author's text, never markup.
     ui.lblSrcMapDesc->setTextFormat(Qt::PlainText);
     ui.lblDstMapDesc->setTextFormat(Qt::PlainText);
@@ -128,9 +131,27 @@ bool LevelsController::idLevelsShown() const
 
 // ---- Level catalogue
 
+const levels::GameLevels& LevelsController::rescanGameLevels()
+{
+    m_game = levels::GameLevels(installation().quake2Dir(), m_levelRules ? m_levelRules() : vornak::Engine::AnyEngine);
+    // A broken archive is left out of the lists; the terminal says why, once per reading.
+    for (const QString& problem : m_game.problems())
+        qWarning("%s", qUtf8Printable(problem));
+    return m_game;
+}
+
+const levels::GameLevels& LevelsController::gameLevels()
+{
+    return m_game.isEmpty() ? rescanGameLevels() : m_game;
+}
+
 void LevelsController::FillAvailableLevels()
 {
-    const QStringList files = levels::listLevelFiles(installation().quake2Dir() + q2::MapsSubdir);
+    // The levels of baseq2/maps as the directory lists them, then those the engine finds elsewhere: inside
+    // the archives of baseq2 and of the game folder. Each name is listed once.
+    const levels::GameLevels& game = rescanGameLevels();
+    const QStringList files =
+        levels::listLevelFiles(installation().quake2Dir() + q2::MapsSubdir) + game.extraLevelNames();
     if (!idLevelsShown()) {
         m_lists->fillAvailable(files);
         return;
@@ -146,10 +167,10 @@ void LevelsController::FillAvailableLevels()
     m_lists->fillAvailable(files, ids);
 }
 
-QStringList LevelsController::idLevelNames() const
+QStringList LevelsController::idLevelNames()
 {
     try {
-        return levels::readIdLevelNames(levels::mapsListPath());
+        return gameLevels().readIdLevelNames();
     } catch (const AppError& e) {
         // Too large to read: said once, and there are no id levels. Any other failure ends the operation.
         if (!e.isTooLarge())
@@ -387,7 +408,8 @@ void LevelsController::btnDelSkippedClick()
 
 void LevelsController::VerifyPlayList()
 {
-    LevelPresence presence(installation().quake2Dir() + q2::MapsSubdir, levels::mapsListPath());
+    // The installation as it is now: levels may have been added or removed since the lists were filled.
+    LevelPresence presence(installation().quake2Dir() + q2::MapsSubdir, levels::mapsListPath(), &rescanGameLevels());
     QString answer;
     try {
         verifyPlayList(m_play, presence, isChecked(m_profile.autoRemove), answer,
@@ -448,6 +470,6 @@ void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shif
     QCoreApplication::processEvents();
     if (label.isNull())
         return;
-    label->setText(levels::levelDescription(installation().quake2Dir(), name));
+    label->setText(gameLevels().description(name));
     m_lastHoverIndex = i;
 }

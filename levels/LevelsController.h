@@ -1,10 +1,12 @@
 #pragma once
+#include "levels/GameLevels.h"
 #include "levels/LevelListModel.h"
 #include "levels/LevelLists.h"
 
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class EventSounds;
@@ -58,6 +60,12 @@ public:
     // `profile` is the window's live settings: the profile's name, the time limit and "auto-remove" are read there.
     LevelsController(const LevelsPage& page, const Profile& profile, const SessionState& state, EventSounds& sounds);
     ~LevelsController() override;
+
+    // Whose rules decide which levels the server finds (the engine the launch would start); asked whenever the
+    // game's folders are read. Without it, every archive either engine reads counts.
+    void setLevelRules(std::function<vornak::Engine()> rules) { m_levelRules = std::move(rules); }
+    // The game's levels as last read (at the last fill of Available Levels or check before launch).
+    const levels::GameLevels& gameLevels();
 
     // Operations the other parts of the window use.
     void createDialogs();
@@ -113,8 +121,10 @@ protected:
 
 private:
     bool idLevelsShown() const;
-    // The names of maps.lst; none when it is too large to read.
-    QStringList idLevelNames() const;
+    // The names of maps.lst (the loose one, else the one inside an archive); none when it is too large to read.
+    QStringList idLevelNames();
+    // Reads the game's folders afresh.
+    const levels::GameLevels& rescanGameLevels();
     QListView* listView(LevelLists::Side side) const;
     LevelLists::Side sideOf(const QListView* list) const;
     void moveAcross(QListView* source);
@@ -132,4 +142,6 @@ private:
     LevelListModel m_play{LevelListModel::Order::Insertion};
     std::unique_ptr<LevelLists> m_lists;
     TfrmSkipList* m_skipList = nullptr; // a child of the main window
+    std::function<vornak::Engine()> m_levelRules;
+    levels::GameLevels m_game;
 };

@@ -1,5 +1,6 @@
 #include "levels/PlayListVerifier.h"
 
+#include "levels/GameLevels.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
 #include "support/AppError.h"
@@ -49,8 +50,8 @@ QString asciiLower(const QString& name)
 
 } // namespace
 
-LevelPresence::LevelPresence(QString mapsDir, QString mapsListPath)
-    : m_mapsDir(std::move(mapsDir)), m_mapsListPath(std::move(mapsListPath))
+LevelPresence::LevelPresence(QString mapsDir, QString mapsListPath, const levels::GameLevels* game)
+    : m_mapsDir(std::move(mapsDir)), m_mapsListPath(std::move(mapsListPath)), m_game(game)
 {
 }
 
@@ -62,9 +63,12 @@ bool LevelPresence::isPresent(const QString& level)
         m_files = openableLevelFiles(m_mapsDir);
     if (m_files->contains(level) || m_files->contains(asciiLower(level)))
         return true;
+    if (m_game && m_game->find(level))
+        return true;
     if (!m_listed) {
         QSet<QString> listed;
-        for (const QString& name : levels::readIdLevelNames(m_mapsListPath))
+        const QStringList names = m_game ? m_game->readIdLevelNames() : levels::readIdLevelNames(m_mapsListPath);
+        for (const QString& name : names)
             if (!name.isEmpty()) // a line without a blank names nothing
                 listed.insert(name);
         m_listed = std::move(listed);

@@ -8,15 +8,21 @@
 #include <optional>
 
 class LevelListModel;
+namespace levels {
+class GameLevels;
+}
 
 // Answers "is this level installed?" as a Linux engine finds it: a file maps/<name>.bsp or maps/<lower-case
-// name>.bsp by its exact name, or the first word of a maps.lst line (exactly). A maps directory that exists but
-// cannot be listed throws AppError "Cannot read the levels folder <path>: <reason>". The directory is
-// listed at the first question and maps.lst read at the first level that is not a file, each at most once,
-// which answers exactly as looking both up afresh for every level would.
+// name>.bsp by its exact name; with `game`, also what the engine finds in the game's folders, a member
+// maps/<name>.bsp of a .pak or zip archive included (the engines compare member names without regard to
+// ASCII case); or the first word of a maps.lst line (exactly; maps.lst read from an archive when there is
+// no loose one). A maps directory that exists but cannot be listed throws AppError "Cannot read the levels
+// folder <path>: <reason>". The directory is listed at the first question and maps.lst read at the first
+// level that is found nowhere else, each at most once, which answers exactly as looking both up afresh for
+// every level would.
 class LevelPresence {
 public:
-    LevelPresence(QString mapsDir, QString mapsListPath);
+    LevelPresence(QString mapsDir, QString mapsListPath, const levels::GameLevels* game = nullptr);
 
     // Throws AppError when maps.lst has to be read and cannot be.
     bool isPresent(const QString& level);
@@ -27,6 +33,7 @@ public:
 private:
     QString m_mapsDir;
     QString m_mapsListPath;
+    const levels::GameLevels* m_game = nullptr;
     std::optional<QSet<QString>> m_files;
     std::optional<QSet<QString>> m_listed;
 };

@@ -1,0 +1,126 @@
+#include "levels/GameLevels.h"
+
+#include "levels/LevelCatalogue.h"
+#include "levels/LevelTitle.h"
+#include "support/AppError.h"
+#include "support/ByteText.h"
+#include "support/Quake2Paths.h"
+#include "support/TextFile.h"
+
+#include <QFileInfo>
+
+namespace levels {
+
+namespace {
+
+std::string native(const QString& text)
+{
+    return bytetext::encode(text).toStdString();
+}
+
+QString fromNative(const std::string& text)
+{
+    return bytetext::decode(QByteArray::fromStdString(text));
+}
+
+QString fileName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+} // namespace
+
+GameLevels::GameLevels(const QString& quake2Dir, vornak::Engine engine) : m_quake2Dir(quake2Dir)
+{
+    std::vector<std::string> folders{native(quake2Dir + u'/' + q2::GameName),
+                                     native(quake2Dir + QStringLiteral("/baseq2"))};
+    m_files = std::make_shared<const vornak::GameFileSystem>(
+        std::move(folders), engine, [this](const std::string& text) { m_problems.append(fromNative(text)); });
+}
+
+QStringList GameLevels::extraLevelNames() const
+{
+    QStringList names;
+    if (!m_files)
+        return names;
+    const std::string baseq2 = native(m_quake2Dir + QStringLiteral("/baseq2"));
+    for (const vornak::LevelEntry& level : m_files->levels()) {
+        // The loose files of baseq2/maps are listed as the directory gives them, by the catalogue itself.
+        if (!level.location.inArchive() && level.location.folder == baseq2)
+            continue;
+        QString name = fromNative(level.name);
+        if (isUsableLevelName(name))
+            names.append(std::move(name));
+    }
+    return names;
+}
+
+std::optional<vornak::FileLocation> GameLevels::find(const QString& name) const
+{
+    if (!m_files || !isUsableLevelName(name))
+        return std::nullopt;
+    return m_files->findLevel(native(name));
+}
+
+QString GameLevels::relative(const std::string& path) const
+{
+    const QString full = fromNative(path);
+    const QString prefix = m_quake2Dir + u'/';
+    return full.startsWith(prefix) ? full.mid(prefix.size()) : full;
+}
+
+QString GameLevels::archiveOf(const QString& name) const
+{
+    const std::optional<vornak::FileLocation> location = find(name);
+    return location && location->inArchive() ? relative(location->archive) : QString();
+}
+
+QString GameLevels::sourceOf(const QString& name) const
+{
+    const std::optional<vornak::FileLocation> location = find(name);
+    if (!location)
+        return QString();
+    if (location->inArchive())
+        return fromNative(location->path) + QStringLiteral(" in ") + relative(location->archive);
+    return relative(location->path);
+}
+
+QStringList GameLevels::readIdLevelNames() const
+{
+    const QString loose = m_quake2Dir + q2::MapsList;
+    if (m_files && !QFileInfo::exists(loose) && !QFileInfo(loose).isSymLink()) {
+        if (const std::optional<vornak::FileLocation> location = m_files->find("maps.lst");
+            location && location->inArchive()) {
+            std::string bytes;
+            std::string problem;
+            if (!vornak::readFile(*location, bytes, problem))
+                throw AppError(relative(location->archive) + QStringLiteral(": maps.lst: ") + fromNative(problem));
+            QStringList names;
+            for (const QByteArray& line : textfile::splitLines(QByteArray::fromStdString(bytes)))
+                names.append(idLevelName(line));
+            return names;
+        }
+    }
+    return levels::readIdLevelNames(loose);
+}
+
+QString GameLevels::description(const QString& name) const
+{
+    const std::optional<vornak::FileLocation> location = find(name);
+    if (!location || !location->inArchive()) {
+        // A loose level: its file, found as before (also when only the name's letter case differs).
+        const QString path = location ? fromNative(location->path) : levelFilePath(m_quake2Dir, name);
+        if (const std::optional<QByteArray> title = GetLevelTitle(path))
+            return titleForDisplay(*title);
+        return name;
+    }
+    std::string bytes;
+    std::string problem;
+    std::optional<QByteArray> title;
+    if (vornak::readFile(*location, bytes, problem))
+        title = GetLevelTitleInMemory(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
+    return (title ? titleForDisplay(*title) : name) + QStringLiteral(" (in ") + fileName(relative(location->archive)) +
+           u')';
+}
+
+} // namespace levels

@@ -1,0 +1,58 @@
+#pragma once
+// The levels a server can load as the engine finds them: loose level files and the members of the .pak and
+// zip archives in the game's folders (the program's own game folder, then baseq2), read through the level
+// finder. No widgets here.
+#include "vornak/GameFileSystem.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace levels {
+
+class GameLevels {
+public:
+    // No folders: every question is answered from loose files alone.
+    GameLevels() = default;
+    // Reads the archive directories of <quake2Dir>/Velstrom and <quake2Dir>/baseq2 now, by `engine`'s rules
+    // (which archives it opens, in which order). Broken archives are left out; problems() says which.
+    GameLevels(const QString& quake2Dir, vornak::Engine engine);
+
+    bool isEmpty() const { return m_files == nullptr; }
+    vornak::Engine engine() const { return m_files ? m_files->engine() : vornak::Engine::AnyEngine; }
+
+    // The names of the levels the engine finds outside baseq2/maps (inside archives, or in the game folder),
+    // each file once; names the game cannot be given are left out.
+    QStringList extraLevelNames() const;
+    // The file the engine opens for maps/<name>.bsp: members compared without regard to case, loose files by
+    // the exact name and then in lower case.
+    std::optional<vornak::FileLocation> find(const QString& name) const;
+    // The archive that holds the level, relative to the Quake 2 directory ("baseq2/pak0.pak"); empty for a
+    // loose level and for one the engine cannot find.
+    QString archiveOf(const QString& name) const;
+    // Where the level comes from, for a tooltip: "maps/<member> in baseq2/pak0.pak" or "baseq2/maps/<file>";
+    // empty when the engine cannot find it.
+    QString sourceOf(const QString& name) const;
+
+    // The names of maps.lst (as readIdLevelNames): the loose <quake2Dir>/baseq2/maps.lst when there is one,
+    // else the maps.lst the engine finds inside an archive. Throws AppError when neither can be read.
+    QStringList readIdLevelNames() const;
+
+    // What the label under a list shows: the level's title (read from its archive member, or from its file),
+    // or its name; followed by "(in <archive file>)" for a level inside an archive.
+    QString description(const QString& name) const;
+
+    // One line per archive that was left out or had broken entries.
+    const QStringList& problems() const { return m_problems; }
+
+private:
+    QString relative(const std::string& path) const;
+
+    QString m_quake2Dir;
+    std::shared_ptr<const vornak::GameFileSystem> m_files;
+    QStringList m_problems;
+};
+
+} // namespace levels
