@@ -2,7 +2,8 @@
 """Builds a small stand-in Quake 2 installation to try Velstrom on.
 
 The levels are real Quake 2 BSP files (IBSP version 38) holding only an entity lump; the game is a shell
-script named quake2 that records where and how it was started. Nothing here can run a real server.
+script named quake2 that records where and how it was started. Nothing here can run a real server. As on a
+retail install, the id levels and maps.lst sit inside baseq2/pak0.pak; a map pack comes as a .pk3.
 
     tools/make_demo_install.py DIR
 """
@@ -10,6 +11,7 @@ import os
 import stat
 import struct
 import sys
+import zipfile
 
 LUMP_COUNT = 19  # entities, planes, vertexes, visibility, ... as in every Quake 2 level
 
@@ -55,6 +57,24 @@ MAPS_LST = [
     "q2dm8 \"WareHouse\"",
 ]
 
+PACK_LEVELS = [
+    ("maps/ctf_canyon.bsp", "Canyon Crossing CTF"),
+    ("maps/duel_cellar.bsp", "The Duel Cellar"),
+]
+
+
+def pak_bytes(files):
+    """id's PACK archive: header, the files, then 64-byte entries (56-byte name, offset, length)."""
+    data = b""
+    entries = b""
+    offset = 12
+    for name, body in files:
+        entries += name.encode("latin-1").ljust(56, b"\0") + struct.pack("<ii", offset, len(body))
+        data += body
+        offset += len(body)
+    return b"PACK" + struct.pack("<ii", offset, len(entries)) + data + entries
+
+
 GAME = """#!/bin/sh
 # Stand-in for the Quake 2 executable: records where and how it was started, then ends.
 log="$(dirname "$0")/launch.log"
@@ -82,7 +102,13 @@ def main():
     maps = os.path.join(root, "baseq2", "maps")
     for name, title in LEVELS:
         write(os.path.join(maps, name), bsp_bytes(level_entities(title)))
-    write(os.path.join(root, "baseq2", "maps.lst"), "".join(l + "\r\n" for l in MAPS_LST).encode("latin-1"))
+    id_levels = [("maps/%s.bsp" % line.split(" ")[0], bsp_bytes(level_entities(line.split('"')[1])))
+                 for line in MAPS_LST]
+    maps_lst = "".join(l + "\r\n" for l in MAPS_LST).encode("latin-1")
+    write(os.path.join(root, "baseq2", "pak0.pak"), pak_bytes(id_levels + [("maps.lst", maps_lst)]))
+    with zipfile.ZipFile(os.path.join(root, "baseq2", "mappack.pk3"), "w", zipfile.ZIP_DEFLATED) as pk3:
+        for name, title in PACK_LEVELS:
+            pk3.writestr(name, bsp_bytes(level_entities(title)))
     write(os.path.join(root, "baseq2", "server.cfg"),
           b'set sv_maplist ""\r\nset allow_download 1\r\n')
     write(os.path.join(root, "baseq2", "ctf_rules.cfg"), b'set capturelimit "8"\r\n')
