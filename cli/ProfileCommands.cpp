@@ -1,6 +1,8 @@
 // profiles, show and check: what is stored in the program directory, read by the window's own rules.
 #include "cli/CliContext.h"
 
+#include "launch/EngineFinder.h"
+#include "levels/GameLevels.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
 #include "levels/LevelLists.h"
@@ -223,7 +225,11 @@ int checkCommand(const Context& context)
     const LoadedProfile loaded = loadProfile(context);
     if (!loaded.levelsError.isEmpty())
         throw Refusal{loaded.levelsError};
-    LevelPresence presence(context.inst.quake2Dir() + q2::MapsSubdir, levels::mapsListPath());
+    // As the window checks before a launch: levels inside the game's archives count, by the rules of the engine
+    // the launch would start.
+    const QString quake2Dir = context.inst.quake2Dir();
+    const levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, loaded.profile.servType)));
+    LevelPresence presence(quake2Dir + q2::MapsSubdir, levels::mapsListPath(), &game);
     QStringList missing;
     try {
         for (const QString& level : loaded.playList)

@@ -8,6 +8,7 @@
 #include "support/TextFile.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 namespace levels {
 
@@ -38,18 +39,22 @@ GameLevels::GameLevels(const QString& quake2Dir, vornak::Engine engine) : m_quak
         std::move(folders), engine, [this](const std::string& text) { m_problems.append(fromNative(text)); });
 }
 
-QStringList GameLevels::extraLevelNames() const
+QStringList GameLevels::extraLevelNames(const QStringList& idLevels) const
 {
     QStringList names;
     if (!m_files)
         return names;
+    const LevelKeyFolder fold;
+    QSet<QString> ids;
+    for (const QString& id : idLevels)
+        ids.insert(fold(id));
     const std::string baseq2 = native(m_quake2Dir + QStringLiteral("/baseq2"));
     for (const vornak::LevelEntry& level : m_files->levels()) {
         // The loose files of baseq2/maps are listed as the directory gives them, by the catalogue itself.
         if (!level.location.inArchive() && level.location.folder == baseq2)
             continue;
         QString name = fromNative(level.name);
-        if (isUsableLevelName(name))
+        if (isUsableLevelName(name) && !ids.contains(fold(name)))
             names.append(std::move(name));
     }
     return names;

@@ -24,8 +24,9 @@ public:
     vornak::Engine engine() const { return m_files ? m_files->engine() : vornak::Engine::AnyEngine; }
 
     // The names of the levels the engine finds outside baseq2/maps (inside archives, or in the game folder),
-    // each file once; names the game cannot be given are left out.
-    QStringList extraLevelNames() const;
+    // each file once; names the game cannot be given are left out, and so are the names of `idLevels` (the
+    // game's own levels, which a retail install keeps in pak0.pak: they are listed with the id levels).
+    QStringList extraLevelNames(const QStringList& idLevels = {}) const;
     // The file the engine opens for maps/<name>.bsp: members compared without regard to case, loose files by
     // the exact name and then in lower case.
     std::optional<vornak::FileLocation> find(const QString& name) const;

@@ -28,6 +28,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 
 using Side = LevelLists::Side;
 
@@ -148,23 +149,26 @@ const levels::GameLevels& LevelsController::gameLevels()
 void LevelsController::FillAvailableLevels()
 {
     // The levels of baseq2/maps as the directory lists them, then those the engine finds elsewhere: inside
-    // the archives of baseq2 and of the game folder. Each name is listed once.
+    // the archives of baseq2 and of the game folder, except the game's own (named in maps.lst), which come
+    // with the id levels. Each name is listed once.
     const levels::GameLevels& game = rescanGameLevels();
+    QStringList ids;
+    std::exception_ptr idsUnread;
+    try {
+        ids = idLevelNames();
+    } catch (const AppError&) {
+        idsUnread = std::current_exception();
+    }
     const QStringList files =
-        levels::listLevelFiles(installation().quake2Dir() + q2::MapsSubdir) + game.extraLevelNames();
+        levels::listLevelFiles(installation().quake2Dir() + q2::MapsSubdir) + game.extraLevelNames(ids);
     if (!idLevelsShown()) {
         m_lists->fillAvailable(files);
         return;
     }
-    QStringList ids;
-    try {
-        ids = idLevelNames();
-    } catch (const AppError&) {
-        // The level files stay listed; the error ends the operation that asked for the id levels.
-        m_lists->fillAvailable(files);
-        throw;
-    }
+    // The level files stay listed; an unreadable maps.lst ends the operation that asked for the id levels.
     m_lists->fillAvailable(files, ids);
+    if (idsUnread)
+        std::rethrow_exception(idsUnread);
 }
 
 QStringList LevelsController::idLevelNames()

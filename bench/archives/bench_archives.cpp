@@ -108,8 +108,9 @@ void listAllLevels(benchmark::State& state, const QString& q2)
     LevelLists lists(available, availableSel, play, playSel);
     for (auto _ : state) {
         const levels::GameLevels game(q2, vornak::Engine::YamagiQuake2);
-        lists.fillAvailable(levels::listLevelFiles(q2 + QStringLiteral("/baseq2/maps/")) + game.extraLevelNames(),
-                            game.readIdLevelNames());
+        const QStringList ids = game.readIdLevelNames();
+        lists.fillAvailable(levels::listLevelFiles(q2 + QStringLiteral("/baseq2/maps/")) + game.extraLevelNames(ids),
+                            ids);
         benchmark::DoNotOptimize(available.count());
     }
     state.counters["levels"] = available.count();

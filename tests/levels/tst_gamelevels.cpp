@@ -116,7 +116,8 @@ private Q_SLOTS:
         QItemSelectionModel availableSel(&available);
         QItemSelectionModel playSel(&play);
         LevelLists(available, availableSel, play, playSel)
-            .fillAvailable(levels::listLevelFiles(baseq2("maps")) + game.extraLevelNames(), game.readIdLevelNames());
+            .fillAvailable(levels::listLevelFiles(baseq2("maps")) + game.extraLevelNames(game.readIdLevelNames()),
+                           game.readIdLevelNames());
         QCOMPARE(available.names().count(level), listed ? 1 : 0);
         QCOMPARE(available.names().count(QStringLiteral("both")), 1);
 
@@ -130,6 +131,10 @@ private Q_SLOTS:
     {
         const levels::GameLevels yq2(q2(), Engine::YamagiQuake2);
         QCOMPARE(yq2.readIdLevelNames(), QStringList({"base1", "q2dm1"}));
+        // The game's own levels inside its archives are listed with the id levels only.
+        QVERIFY(yq2.extraLevelNames().contains("base1"));
+        QVERIFY(!yq2.extraLevelNames(yq2.readIdLevelNames()).contains("base1"));
+        QVERIFY(yq2.extraLevelNames(yq2.readIdLevelNames()).contains("ctf1"));
         QCOMPARE(yq2.problems().size(), 1);
         QVERIFY2(yq2.problems().first().contains("broken.pk3"), qPrintable(yq2.problems().first()));
         QVERIFY(levels::GameLevels(q2(), Engine::Q2pro).problems().isEmpty());
