@@ -8,6 +8,7 @@
 #include "launch/LevelFiles.h"
 #include "launch/ServerConfig.h"
 #include "launch/StartFailure.h"
+#include "levels/GameLevels.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelListModel.h"
 #include "levels/LevelLists.h"
@@ -61,7 +62,9 @@ Launch prepareLaunch(const Context& context)
     QItemSelectionModel availableSelection(&available);
     QItemSelectionModel playSelection(&play);
     LevelLists(available, availableSelection, play, playSelection).appendPlayList(loaded.playList);
-    LevelPresence presence(inst.quake2Dir() + q2::MapsSubdir, levels::mapsListPath());
+    // Levels inside the game's archives count, by the rules of the engine this launch starts.
+    const levels::GameLevels game(inst.quake2Dir(), levelRules(findGameEngine(inst.quake2Dir(), profile.servType)));
+    LevelPresence presence(inst.quake2Dir() + q2::MapsSubdir, levels::mapsListPath(), &game);
     QStringList missing;
     QString answer;
     // Nobody to ask: every missing level is kept and listed (with automatic removal, none is asked about).
