@@ -1,7 +1,9 @@
 #include "app/ServerWindow.h"
 
+#include "launch/EngineFinder.h"
 #include "launch/ServerQuery.h"
 #include "launch/StartFailure.h"
+#include "levels/GameLevels.h"
 #include "levels/LevelTitle.h"
 #include "support/ErrorReport.h"
 #include "support/GameProcess.h"
@@ -277,6 +279,7 @@ void ServerWindow::watch(const Profile& profile, const QString& quake2Dir, GameP
     }
 
     m_quake2Dir = quake2Dir;
+    m_levelRules = levelRules(findGameEngine(quake2Dir, profile.servType));
     m_rcon = isChecked(profile.remoteConsole);
     m_rconPassword = profile.rconPassword;
     m_levelName.clear();
@@ -339,7 +342,9 @@ QString ServerWindow::levelText(const QString& levelName)
 {
     if (levelName != m_levelName) {
         m_levelName = levelName;
-        m_levelText = levels::runningLevelText(m_quake2Dir, levelName);
+        // Read afresh for each new level: the level may sit in an archive that came after the start.
+        const levels::GameLevels game(m_quake2Dir, m_levelRules);
+        m_levelText = levels::runningLevelText(game, levelName);
     }
     return m_levelText;
 }

@@ -229,6 +229,9 @@ int checkCommand(const Context& context)
     // the launch would start.
     const QString quake2Dir = context.inst.quake2Dir();
     const levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, loaded.profile.servType)));
+    // A broken archive is left out; its levels then count as missing, and this says why.
+    for (const QString& problem : game.problems())
+        printError(QStringLiteral("warning: ") + problem);
     LevelPresence presence(quake2Dir + q2::MapsSubdir, levels::mapsListPath(), &game);
     QStringList missing;
     try {

@@ -1,8 +1,10 @@
 // status, skip, say and rcon: the server's own answers, asked as the server window asks them.
 #include "cli/CliContext.h"
 
+#include "launch/EngineFinder.h"
 #include "launch/ServerQuery.h"
 #include "launch/ServerStatus.h"
+#include "levels/GameLevels.h"
 #include "levels/LevelTitle.h"
 
 #include <QElapsedTimer>
@@ -101,13 +103,13 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
-void printStatus(const Target& target, const QString& quake2Dir, const server::Status& status)
+void printStatus(const Target& target, const levels::GameLevels& game, const server::Status& status)
 {
     const QString level = status.value(u"mapname");
     const QString maxClients = status.value(u"maxclients");
     const QString count = QString::number(status.players.size());
     print(QStringLiteral("Address:   ") + target.shown);
-    print(QStringLiteral("Level:     ") + levels::runningLevelText(quake2Dir, level));
+    print(QStringLiteral("Level:     ") + levels::runningLevelText(game, level));
     print(QStringLiteral("Host name: ") + status.value(u"hostname"));
     print(QStringLiteral("Players:   ") + (maxClients.isEmpty() ? count : count + u'/' + maxClients));
     if (status.players.isEmpty())
@@ -119,7 +121,7 @@ void printStatus(const Target& target, const QString& quake2Dir, const server::S
         print(QStringLiteral("%1 %2 %3").arg(p.name, -32).arg(p.frags, 6).arg(p.ping, 6));
 }
 
-QJsonObject statusJson(const Target& target, const QString& quake2Dir, const server::Status& status)
+QJsonObject statusJson(const Target& target, const levels::GameLevels& game, const server::Status& status)
 {
     const QString level = status.value(u"mapname");
     QJsonArray players;
@@ -130,7 +132,7 @@ QJsonObject statusJson(const Target& target, const QString& quake2Dir, const ser
     QJsonObject info;
     for (const auto& [key, value] : status.info)
         info.insert(key, value);
-    const std::optional<QString> title = levels::runningLevelTitle(quake2Dir, level);
+    const std::optional<QString> title = levels::runningLevelTitle(game, level);
     const QString maxClients = status.value(u"maxclients");
     bool numeric = false;
     const int max = maxClients.toInt(&numeric);
@@ -150,8 +152,10 @@ QJsonObject statusJson(const Target& target, const QString& quake2Dir, const ser
 int statusCommand(const Context& context)
 {
     // With --address no profile is needed; a profile that cannot be loaded must not stop the question.
-    const Target target = context.address.isEmpty() ? targetFor(context, loadProfile(context).profile)
-                                                    : parseAddress(context.address);
+    std::optional<Profile> profile;
+    if (context.address.isEmpty())
+        profile = loadProfile(context).profile;
+    const Target target = profile ? targetFor(context, *profile) : parseAddress(context.address);
     ServerQuery query(target.address, target.port);
     std::optional<server::Status> answer;
     QObject::connect(&query, &ServerQuery::statusReceived, &query,
@@ -159,11 +163,14 @@ int statusCommand(const Context& context)
     query.start();
     if (!waitUntil([&answer] { return answer.has_value(); }, context.timeoutMs))
         throw Refusal{QStringLiteral("No answer from ") + target.shown + u'.'};
+    // The title is read from the file the profile's engine loads; without a profile any engine's archives count.
     const QString quake2Dir = context.inst.quake2Dir();
+    const levels::GameLevels game(quake2Dir, profile ? levelRules(findGameEngine(quake2Dir, profile->servType))
+                                                     : vornak::Engine::AnyEngine);
     if (context.json)
-        printBytes(QJsonDocument(statusJson(target, quake2Dir, *answer)).toJson(QJsonDocument::Indented));
+        printBytes(QJsonDocument(statusJson(target, game, *answer)).toJson(QJsonDocument::Indented));
     else
-        printStatus(target, quake2Dir, *answer);
+        printStatus(target, game, *answer);
     return Ok;
 }
 

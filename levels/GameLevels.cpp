@@ -109,23 +109,29 @@ QStringList GameLevels::readIdLevelNames() const
     return levels::readIdLevelNames(loose);
 }
 
-QString GameLevels::description(const QString& name) const
+std::optional<QString> GameLevels::title(const QString& name) const
 {
     const std::optional<vornak::FileLocation> location = find(name);
+    std::optional<QByteArray> title;
     if (!location || !location->inArchive()) {
         // A loose level: its file, found as before (also when only the name's letter case differs).
-        const QString path = location ? fromNative(location->path) : levelFilePath(m_quake2Dir, name);
-        if (const std::optional<QByteArray> title = GetLevelTitle(path))
-            return titleForDisplay(*title);
-        return name;
+        title = GetLevelTitle(location ? fromNative(location->path) : levelFilePath(m_quake2Dir, name));
+    } else {
+        std::string bytes;
+        std::string problem;
+        if (vornak::readFile(*location, bytes, problem))
+            title = GetLevelTitleInMemory(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
     }
-    std::string bytes;
-    std::string problem;
-    std::optional<QByteArray> title;
-    if (vornak::readFile(*location, bytes, problem))
-        title = GetLevelTitleInMemory(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
-    return (title ? titleForDisplay(*title) : name) + QStringLiteral(" (in ") + fileName(relative(location->archive)) +
-           u')';
+    if (!title)
+        return std::nullopt;
+    return titleForDisplay(*title);
+}
+
+QString GameLevels::description(const QString& name) const
+{
+    const QString shown = title(name).value_or(name);
+    const QString archive = archiveOf(name);
+    return archive.isEmpty() ? shown : shown + QStringLiteral(" (in ") + fileName(archive) + u')';
 }
 
 } // namespace levels

@@ -41,8 +41,11 @@ public:
     // else the maps.lst the engine finds inside an archive. Throws AppError when neither can be read.
     QStringList readIdLevelNames() const;
 
-    // What the label under a list shows: the level's title (read from its archive member, or from its file),
-    // or its name; followed by "(in <archive file>)" for a level inside an archive.
+    // The level's title as the game shows it, read from the file or archive member the engine opens; nothing
+    // when it has none or cannot be found or read.
+    std::optional<QString> title(const QString& name) const;
+    // What the label under a list shows: the level's title, or its name; followed by "(in <archive file>)" for
+    // a level inside an archive.
     QString description(const QString& name) const;
 
     // One line per archive that was left out or had broken entries.

@@ -1,4 +1,5 @@
 #include "levels/LevelTitle.h"
+#include "levels/GameLevels.h"
 
 #include "support/ByteText.h"
 #include "support/Quake2Paths.h"
@@ -81,28 +82,21 @@ QString levelFilePath(const QString& quake2Dir, const QString& levelName)
     return found.isEmpty() ? exact : found;
 }
 
-QString levelDescription(const QString& quake2Dir, const QString& levelName)
-{
-    if (const std::optional<QByteArray> title = GetLevelTitle(levelFilePath(quake2Dir, levelName)))
-        return titleForDisplay(*title);
-    return levelName;
-}
-
-std::optional<QString> runningLevelTitle(const QString& quake2Dir, const QString& levelName)
+std::optional<QString> runningLevelTitle(const GameLevels& game, const QString& levelName)
 {
     const bool plain = !levelName.isEmpty() && !levelName.contains(u'\\') && !levelName.startsWith(u'/') &&
                        !levelName.contains(QStringLiteral(".."));
     if (!plain)
         return std::nullopt;
-    const QString title = levelDescription(quake2Dir, levelName);
-    if (title == levelName)
+    const std::optional<QString> title = game.title(levelName);
+    if (!title || *title == levelName)
         return std::nullopt;
-    return title.simplified();
+    return title->simplified();
 }
 
-QString runningLevelText(const QString& quake2Dir, const QString& levelName)
+QString runningLevelText(const GameLevels& game, const QString& levelName)
 {
-    const std::optional<QString> title = runningLevelTitle(quake2Dir, levelName);
+    const std::optional<QString> title = runningLevelTitle(game, levelName);
     return title ? levelName + QStringLiteral(" \u2014 ") + *title : levelName;
 }
 

@@ -21,13 +21,13 @@ QString titleForDisplay(const QByteArray& title);
 // the entry of the maps directory whose name matches it without regard to case (as Windows would find it).
 QString levelFilePath(const QString& quake2Dir, const QString& levelName);
 
-// What the label under a list shows for a level: its title, or its name when it has none.
-QString levelDescription(const QString& quake2Dir, const QString& levelName);
+class GameLevels;
 
 // The title of the level a server reports it is playing, on one line; nothing when it has none. A name from the
-// network is looked up in the maps directory only when it is plain: not empty, no "\\", no leading "/", no "..".
-std::optional<QString> runningLevelTitle(const QString& quake2Dir, const QString& levelName);
+// network is looked up (in the maps directories and the archives of `game`) only when it is plain: not empty,
+// no "\\", no leading "/", no "..".
+std::optional<QString> runningLevelTitle(const GameLevels& game, const QString& levelName);
 // How the running level is shown: "<name> — <title>", or the name alone when it has no title.
-QString runningLevelText(const QString& quake2Dir, const QString& levelName);
+QString runningLevelText(const GameLevels& game, const QString& levelName);
 
 } // namespace levels

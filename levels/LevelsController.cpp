@@ -135,9 +135,11 @@ bool LevelsController::idLevelsShown() const
 const levels::GameLevels& LevelsController::rescanGameLevels()
 {
     m_game = levels::GameLevels(installation().quake2Dir(), m_levelRules ? m_levelRules() : vornak::Engine::AnyEngine);
-    // A broken archive is left out of the lists; the terminal says why, once per reading.
-    for (const QString& problem : m_game.problems())
-        qWarning("%s", qUtf8Printable(problem));
+    // A broken archive (or its broken entries) is left out of the lists; the operator is told once which.
+    if (!m_game.problems().isEmpty())
+        ReportErrorOnce(QStringLiteral("Some archives in the game's folders cannot be read in full; the levels in what "
+                                       "cannot be read are left out:\n\n") +
+                        m_game.problems().join(u'\n'));
     return m_game;
 }
 

@@ -5,6 +5,7 @@
 #include "levels/GameLevels.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelLists.h"
+#include "levels/LevelTitle.h"
 #include "levels/PlayListVerifier.h"
 #include "support/AppError.h"
 
@@ -138,6 +139,9 @@ private Q_SLOTS:
         QCOMPARE(yq2.problems().size(), 1);
         QVERIFY2(yq2.problems().first().contains("broken.pk3"), qPrintable(yq2.problems().first()));
         QVERIFY(levels::GameLevels(q2(), Engine::Q2pro).problems().isEmpty());
+        // The server window names a running level inside an archive with its title.
+        QCOMPARE(levels::runningLevelText(yq2, "ctf1"), QStringLiteral("ctf1 \u2014 Flag Fortress"));
+        QCOMPARE(levels::runningLevelText(yq2, "maps/../ctf1"), QStringLiteral("maps/../ctf1"));
 
         // A loose maps.lst is the one read; with neither, the read fails as it always has.
         QVERIFY(put(baseq2("maps.lst"), "loose1 \"Loose\"\r\n"));

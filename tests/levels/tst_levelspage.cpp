@@ -109,6 +109,7 @@ private Q_SLOTS:
     void refreshShowsNewLevelsOnly();
     void refreshAfterIncludeAllEnablesTheButtons();
     void idLevelsBox();
+    void brokenArchiveToldOnce();
     void idLevelsBoxWithoutMapsList();
 
     void includeMovesInReverseOrder();
@@ -212,6 +213,21 @@ void TestLevelsPage::refreshAfterIncludeAllEnablesTheButtons()
     form->ui().BitBtn1->click();
     QCOMPARE(names(form->levels().availableLevels()), QStringList{"c"});
     QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().IncAllBtn->isEnabled());
+}
+
+void TestLevelsPage::brokenArchiveToldOnce()
+{
+    m_q2->addLevels({"mine.bsp"});
+    QFile broken(m_q2->quake2Dir() + QStringLiteral("/baseq2/pak3.pak"));
+    QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(QByteArray("PACK\xff\xff\xff\x7f\0\0\0\0", 12)) == 12);
+    broken.close();
+    auto form = makeMainWindow();
+    form->levels().LoadPlayList();
+    form->ui().BitBtn1->click();
+    // One box for the whole start, naming the archive; the good levels are listed all the same.
+    QCOMPARE(errorTexts().size(), 1);
+    QVERIFY2(errorTexts().first().contains(QStringLiteral("baseq2/pak3.pak")), qPrintable(errorTexts().first()));
+    QVERIFY(names(form->levels().availableLevels()).contains(QStringLiteral("mine")));
 }
 
 void TestLevelsPage::idLevelsBox()

@@ -1,6 +1,7 @@
 // A level's title as the labels under the lists show it: read through libvornak from real level files, found
 // without regard to case, and shown in the game's own characters.
 #include "common/BspWriter.h"
+#include "levels/GameLevels.h"
 #include "levels/LevelTitle.h"
 
 #include <QDir>
@@ -113,12 +114,13 @@ void TestLevelTitle::titlesFromLevelFiles()
     QTemporaryDir dir;
     QDir().mkpath(q2Maps(dir));
     writeLevel(q2Maps(dir) + QStringLiteral("Q2DM9.BSP"), title, messageFirst);
-    QCOMPARE(levels::levelDescription(dir.path(), QStringLiteral("Q2DM9")), shown);
+    const levels::GameLevels game(dir.path(), vornak::Engine::AnyEngine);
+    QCOMPARE(game.description(QStringLiteral("Q2DM9")), shown);
     // The name as the list may hold it in another case finds the same file.
-    QCOMPARE(levels::levelDescription(dir.path(), QStringLiteral("q2dm9")),
+    QCOMPARE(game.description(QStringLiteral("q2dm9")),
              title.isNull() ? QStringLiteral("q2dm9") : shown);
     // No level file at all (an id level): its name.
-    QCOMPARE(levels::levelDescription(dir.path(), QStringLiteral("base1")), QStringLiteral("base1"));
+    QCOMPARE(game.description(QStringLiteral("base1")), QStringLiteral("base1"));
     QVERIFY(!GetLevelTitle(q2Maps(dir) + QStringLiteral("base1.bsp")).has_value());
 }
 
