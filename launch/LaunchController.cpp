@@ -4,6 +4,7 @@
 #include "launch/EngineFinder.h"
 #include "launch/GameCommandLine.h"
 #include "launch/LaunchHost.h"
+#include "launch/LaunchSequence.h"
 #include "launch/ServerConfig.h"
 #include "launch/StartFailure.h"
 #include "profiles/Profile.h"
@@ -18,12 +19,10 @@
 #include "support/TextFile.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -61,14 +60,10 @@ void LaunchController::GoBtnClick(bool exitAfterwards)
     else
         m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Go), false);
 
-    // A value the script cannot carry stops the launch before anything is checked, written or started.
-    CheckScriptValues(m_host.profile());
-    if (!m_host.verifyPlayList())
+    const std::optional<PreparedLaunch> launch = prepareLaunch(installation(), m_host);
+    if (!launch)
         return;
-
-    m_host.writeLevelFiles();
-    WriteServerConfig();
-    std::unique_ptr<GameProcess> game = LaunchGame();
+    std::unique_ptr<GameProcess> game = LaunchGame(*launch);
     if (!exitAfterwards) {
         // Go! stays open anyway: a server that stops right away is reported when it stops.
         if (game) {
@@ -81,37 +76,22 @@ void LaunchController::GoBtnClick(bool exitAfterwards)
     // A failed start has been reported; Go/Exit ends the program all the same, unless the server stopped right
     // after it started: then the operator must see why, and the program stays.
     if (game) {
-        waitForStart(*game);
+        // A moment of waiting, in which no click reaches the window.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        waitForStart(*game, QEventLoop::ExcludeUserInputEvents);
+        QGuiApplication::restoreOverrideCursor();
         if (reportStoppedAtStart(*game))
             return;
     }
     m_host.closeWindow();
 }
 
-std::unique_ptr<GameProcess> LaunchController::LaunchGame()
+std::unique_ptr<GameProcess> LaunchController::LaunchGame(const PreparedLaunch& launch)
 {
-    const Profile& profile = m_host.profile();
-    const QString quake2Dir = installation().quake2Dir();
-    const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
-    const GameCommand command = LaunchCommand(profile, engine, quake2Dir, FindCdDrive(), installation().programDir());
     // The game takes the Quake 2 directory as its working directory; ours stays where it is.
-    StartedProgram started = RunProgram(command.program, command.arguments, quake2Dir, ShownProgramName(engine),
-                                        Watch::Yes, installation().file(q2::ServerLog));
+    StartedProgram started = RunProgram(launch.command.program, launch.command.arguments, launch.workingDir,
+                                        launch.shownAs, Watch::Yes, launch.logPath);
     return std::move(started.process);
-}
-
-void LaunchController::waitForStart(GameProcess& game)
-{
-    const qint64 left = server::StartupMs - game.ranMs();
-    if (!game.isRunning() || left < 0)
-        return;
-    QEventLoop loop;
-    connect(&game, &GameProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(left + 1, &loop, &QEventLoop::quit);
-    // A moment of waiting, in which no click reaches the window.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    QGuiApplication::restoreOverrideCursor();
 }
 
 bool LaunchController::reportStoppedAtStart(const GameProcess& game)

@@ -9,6 +9,7 @@ class LaunchHost;
 class QLabel;
 class QPushButton;
 class QWidget;
+struct PreparedLaunch;
 
 // The launch's own controls.
 struct LaunchPage {
@@ -42,8 +43,7 @@ public:
 private:
     // From the Quake 2 directory, starts the engine for the profile, its output kept in server.log. Empty when it
     // could not be started (that has been reported).
-    std::unique_ptr<GameProcess> LaunchGame();
-    void waitForStart(GameProcess& game);
+    std::unique_ptr<GameProcess> LaunchGame(const PreparedLaunch& launch);
     // The error box for a server that stopped right after it started; false (and nothing shown) otherwise.
     bool reportStoppedAtStart(const GameProcess& game);
 
