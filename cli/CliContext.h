@@ -10,6 +10,10 @@
 
 #include <optional>
 
+namespace levels {
+class GameLevels;
+}
+
 namespace cli {
 
 enum Exit { Ok = 0, Refused = 1, BadUsage = 2 };
@@ -50,6 +54,10 @@ struct LoadedProfile {
 
 // The profile named by --profile, or the current one. A named profile that has no files here is refused.
 LoadedProfile loadProfile(const Context& context);
+
+// The levels inside the game's archives, which count as installed by the rules of the engine a launch of
+// `profile` starts. A broken archive is left out, and a warning on standard error says why.
+levels::GameLevels launchLevels(const Installation& inst, const Profile& profile);
 
 // The commands; each returns its exit code or throws Refusal, UsageError or AppError.
 int profilesCommand(const Context& context);

@@ -3,7 +3,6 @@
 // as the window reports it.
 #include "cli/CliContext.h"
 
-#include "launch/EngineFinder.h"
 #include "launch/LaunchSequence.h"
 #include "launch/LevelFiles.h"
 #include "launch/StartFailure.h"
@@ -53,10 +52,8 @@ public:
         QItemSelectionModel availableSelection(&available);
         QItemSelectionModel playSelection(&play);
         LevelLists(available, availableSelection, play, playSelection).appendPlayList(m_loaded.playList);
-        // Levels inside the game's archives count, by the rules of the engine this launch starts.
-        const QString quake2Dir = m_inst.quake2Dir();
-        const levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, profile.servType)));
-        LevelPresence presence(quake2Dir + q2::MapsSubdir, levels::mapsListPath(), &game);
+        const levels::GameLevels game = launchLevels(m_inst, profile);
+        LevelPresence presence(m_inst.quake2Dir() + q2::MapsSubdir, levels::mapsListPath(), &game);
         QStringList missing;
         QString answer;
         try {
@@ -71,10 +68,9 @@ public:
         if (!missing.isEmpty()) {
             for (const QString& level : std::as_const(missing))
                 printBytes(bytetext::encode(level) + '\n');
-            throw Refusal{QStringLiteral("%1 of the %2 levels to play are not installed")
-                              .arg(missing.size())
-                              .arg(play.count()) +
-                          NothingDone};
+            throw Refusal{
+                QStringLiteral("%1 of the %2 levels to play are not installed").arg(missing.size()).arg(play.count()) +
+                NothingDone};
         }
         profile.playList = play.names();
         return true;
@@ -115,8 +111,8 @@ PreparedLaunch prepareShellLaunch(const Context& context)
 int goCommand(const Context& context)
 {
     const PreparedLaunch launch = prepareShellLaunch(context);
-    StartedProgram started = startProgram(launch.command.program, launch.command.arguments, launch.workingDir,
-                                          Watch::Yes, launch.logPath);
+    StartedProgram started =
+        startProgram(launch.command.program, launch.command.arguments, launch.workingDir, Watch::Yes, launch.logPath);
     if (!started.started() || !started.process)
         throw Refusal{process::startFailureText(started.code, launch.commandLineText())};
     GameProcess& game = *started.process;

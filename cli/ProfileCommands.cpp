@@ -220,18 +220,24 @@ int showCommand(const Context& context)
     return Ok;
 }
 
+levels::GameLevels launchLevels(const Installation& inst, const Profile& profile)
+{
+    const QString quake2Dir = inst.quake2Dir();
+    levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, profile.servType)));
+    // A broken archive is left out; its levels then count as missing, and this says why.
+    for (const QString& problem : game.problems())
+        printError(QStringLiteral("warning: ") + problem);
+    return game;
+}
+
 int checkCommand(const Context& context)
 {
     const LoadedProfile loaded = loadProfile(context);
     if (!loaded.levelsError.isEmpty())
         throw Refusal{loaded.levelsError};
-    // As the window checks before a launch: levels inside the game's archives count, by the rules of the engine
-    // the launch would start.
+    // As the window checks before a launch.
     const QString quake2Dir = context.inst.quake2Dir();
-    const levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, loaded.profile.servType)));
-    // A broken archive is left out; its levels then count as missing, and this says why.
-    for (const QString& problem : game.problems())
-        printError(QStringLiteral("warning: ") + problem);
+    const levels::GameLevels game = launchLevels(context.inst, loaded.profile);
     LevelPresence presence(quake2Dir + q2::MapsSubdir, levels::mapsListPath(), &game);
     QStringList missing;
     try {
