@@ -1,14 +1,21 @@
 // velstrom-cli against real servers: status shows the level, its title and a connected player; skip moves the
-// server to the next level of the play list. The profile is the one the window would have saved.
+// server to the next level of the play list; check, go and run launch the real engine (through a launcher in its
+// place that keeps it on the loopback and, as root, runs it as nobody). The profile is the one the window would
+// have saved.
 #include "RealServer.h"
 #include "TestClient.h"
 
 #include "profiles/ProfileStore.h"
+#include "support/TextFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace velstrom::test;
 
@@ -39,6 +46,14 @@ Run cli(const RealServer& server, const QStringList& arguments)
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput() + process.readAllStandardError();
     return run;
+}
+
+// The level the server on the profile's port plays, as `status --json` tells it; empty when it does not answer.
+QString playedLevel(const RealServer& server)
+{
+    const Run status = cli(server, {QStringLiteral("status"), QStringLiteral("--json"), QStringLiteral("--timeout"),
+                                    QStringLiteral("300")});
+    return QJsonDocument::fromJson(status.out).object().value(u"level").toString();
 }
 
 } // namespace
@@ -80,6 +95,59 @@ private Q_SLOTS:
         const Run after = cli(server, {QStringLiteral("status")});
         QVERIFY2(after.exitCode == 0, after.out.constData());
         QVERIFY2(after.out.contains("Level:     ew_plain \xe2\x80\x94 The Plain Arena\n"), after.out.constData());
+    }
+
+    void launch_data() { addLayoutRows({Layout::Yquake2, Layout::Q2proPortable}); }
+    // check lists what is missing; go leaves the server running on its own; run is the server until it ends.
+    void launch()
+    {
+        QFETCH(Layout, layout);
+        RealServer server(layout);
+        server.installLauncher();
+        const Installation& inst = server.installation();
+        const QStringList installed{QStringLiteral("ew_plain"), QStringLiteral("q2t_99")};
+        const Profile profile = gameProfile(installed);
+        profilestore::save(profile, inst);
+        const QString levelsFile = inst.profileLevelsPath(profile.currentUser);
+        textfile::writeUtf8Lines(server.baseDir() + QStringLiteral("/maps.lst"),
+                                 {QStringLiteral("base1 \"Outer Base\"")});
+
+        textfile::writeUtf8Lines(levelsFile, {installed.first(), QStringLiteral("q2t_nowhere"), installed.last()});
+        const Run missing = cli(server, {QStringLiteral("check")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.out.startsWith("q2t_nowhere\n") &&
+                     missing.out.contains("1 of the 3 levels to play are not installed."),
+                 missing.out.constData());
+        textfile::writeUtf8Lines(levelsFile, installed);
+        const Run all = cli(server, {QStringLiteral("check")});
+        QVERIFY2(all.exitCode == 0, all.out.constData());
+
+        {
+            const Run go = cli(server, {QStringLiteral("go")});
+            const QRegularExpressionMatch started =
+                QRegularExpression(QStringLiteral("^Started \\S+ \\(process (\\d+)\\)"))
+                    .match(QString::fromUtf8(go.out));
+            QVERIFY2(go.exitCode == 0 && started.hasMatch(), go.out.constData());
+            const pid_t pid = started.captured(1).toInt();
+            const auto end = qScopeGuard([pid] { ::kill(pid, SIGKILL); });
+            QTRY_COMPARE_WITH_TIMEOUT(playedLevel(server), installed.first(), JoinMs);
+            QCOMPARE(::kill(pid, SIGTERM), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(playedLevel(server), QString(), JoinMs);
+        }
+
+        QProcess run;
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        const auto end = qScopeGuard([&run] {
+            run.kill();
+            run.waitForFinished();
+        });
+        run.start(QStringLiteral(VELSTROM_CLI), {QStringLiteral("run"), QStringLiteral("--dir"), inst.programDir()});
+        QTRY_COMPARE_WITH_TIMEOUT(playedLevel(server), installed.first(), JoinMs);
+        cli(server, {QStringLiteral("rcon"), QStringLiteral("quit")});
+        QTRY_COMPARE_WITH_TIMEOUT(run.state(), QProcess::NotRunning, JoinMs);
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        // The engine's own console came out of velstrom-cli.
+        QVERIFY2(run.readAll().contains("Velstrom: kickback"), "no server output");
     }
 };
 
