@@ -57,8 +57,9 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     levelsPage.lblMaptabTotalTime = ui.lblMaptabTotalTime;
     m_levels = std::make_unique<LevelsController>(levelsPage, m_profile, m_state, *this);
     // The lists show what the server the launch would start finds: its archive kinds and its order.
-    m_levels->setLevelRules(
-        [this] { return levelRules(findGameEngine(installation().quake2Dir(), m_profile.servType)); });
+    m_levels->setLevelSearch([this] {
+        return levelSearch(findGameEngine(installation().quake2Dir(), m_profile.servType), installation().quake2Dir());
+    });
 
     SettingsPage settingsPage;
     settingsPage.window = this;

@@ -279,7 +279,7 @@ void ServerWindow::watch(const Profile& profile, const QString& quake2Dir, GameP
     }
 
     m_quake2Dir = quake2Dir;
-    m_levelRules = levelRules(findGameEngine(quake2Dir, profile.servType));
+    m_levelSearch = levelSearch(findGameEngine(quake2Dir, profile.servType), quake2Dir);
     m_rcon = isChecked(profile.remoteConsole);
     m_rconPassword = profile.rconPassword;
     m_levelName.clear();
@@ -343,7 +343,7 @@ QString ServerWindow::levelText(const QString& levelName)
     if (levelName != m_levelName) {
         m_levelName = levelName;
         // Read afresh for each new level: the level may sit in an archive that came after the start.
-        const levels::GameLevels game(m_quake2Dir, m_levelRules);
+        const levels::GameLevels game(m_quake2Dir, m_levelSearch);
         m_levelText = levels::runningLevelText(game, levelName);
     }
     return m_levelText;

@@ -1,7 +1,7 @@
 #pragma once
 #include "launch/ServerStatus.h"
+#include "levels/GameLevels.h"
 #include "profiles/Profile.h"
-#include "vornak/GameFileSystem.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -79,7 +79,7 @@ private:
     ServerQuery* m_query = nullptr;
     QPointer<GameProcess> m_process;
     QString m_quake2Dir;
-    vornak::Engine m_levelRules = vornak::Engine::AnyEngine;
+    levels::LevelSearch m_levelSearch;
     QString m_rconPassword;
     bool m_rcon = false;
     // Reading a title can mean reading the whole level file: once per level.

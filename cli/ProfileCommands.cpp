@@ -223,7 +223,7 @@ int showCommand(const Context& context)
 levels::GameLevels launchLevels(const Installation& inst, const Profile& profile)
 {
     const QString quake2Dir = inst.quake2Dir();
-    levels::GameLevels game(quake2Dir, levelRules(findGameEngine(quake2Dir, profile.servType)));
+    levels::GameLevels game(quake2Dir, levelSearch(findGameEngine(quake2Dir, profile.servType), quake2Dir));
     // A broken archive is left out; its levels then count as missing, and this says why.
     for (const QString& problem : game.problems())
         printError(QStringLiteral("warning: ") + problem);

@@ -165,8 +165,9 @@ int statusCommand(const Context& context)
         throw Refusal{QStringLiteral("No answer from ") + target.shown + u'.'};
     // The title is read from the file the profile's engine loads; without a profile any engine's archives count.
     const QString quake2Dir = context.inst.quake2Dir();
-    const levels::GameLevels game(quake2Dir, profile ? levelRules(findGameEngine(quake2Dir, profile->servType))
-                                                     : vornak::Engine::AnyEngine);
+    const levels::LevelSearch search =
+        profile ? levelSearch(findGameEngine(quake2Dir, profile->servType), quake2Dir) : levels::LevelSearch();
+    const levels::GameLevels game(quake2Dir, search);
     if (context.json)
         printBytes(QJsonDocument(statusJson(target, game, *answer)).toJson(QJsonDocument::Indented));
     else

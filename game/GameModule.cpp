@@ -155,7 +155,7 @@ std::vector<std::string> commandLine()
 // The game's file system as the running engine sees it, read afresh: levels come and go while it runs.
 vornak::GameFileSystem engineFiles()
 {
-    EngineView view;
+    vornak::EngineView view;
     view.q2pro = ::strncasecmp(variable("version").c_str(), "q2pro", 5) == 0;
     view.game = variable("game");
     view.basedir = variable("basedir");
@@ -173,7 +173,8 @@ vornak::GameFileSystem engineFiles()
         view.xdgDataHome = data;
     if (!view.q2pro)
         view.arguments = commandLine();
-    return vornak::GameFileSystem(gameFolders(view), view.q2pro ? vornak::Engine::Q2pro : vornak::Engine::YamagiQuake2,
+    return vornak::GameFileSystem(vornak::gameFolders(view),
+                                  view.q2pro ? vornak::Engine::Q2pro : vornak::Engine::YamagiQuake2,
                                   [](const std::string& text) {
                                       if (g.reported.insert(text).second)
                                           print("Velstrom: " + text + "\n");

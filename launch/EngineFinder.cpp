@@ -1,5 +1,9 @@
 #include "launch/EngineFinder.h"
 
+#include "support/ByteText.h"
+#include "support/Quake2Paths.h"
+#include "vornak/GameFolders.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -40,14 +44,6 @@ GameEngine firstIn(const QStringList& dirs, const QStringList& names, bool fromS
     return {};
 }
 
-} // namespace
-
-QString GameEngine::directory() const
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash == 0 ? QStringLiteral("/") : path.left(slash);
-}
-
 vornak::Engine levelRules(const GameEngine& engine)
 {
     if (!engine.found())
@@ -57,6 +53,36 @@ vornak::Engine levelRules(const GameEngine& engine)
     if (engine.name == QLatin1String("quake2") || engine.name == QLatin1String("q2ded"))
         return vornak::Engine::YamagiQuake2;
     return vornak::Engine::AnyEngine;
+}
+
+} // namespace
+
+QString GameEngine::directory() const
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+levels::LevelSearch levelSearch(const GameEngine& engine, const QString& quake2Dir)
+{
+    const vornak::Engine rules = levelRules(engine);
+    if (rules == vornak::Engine::AnyEngine)
+        return {rules};
+    const auto native = [](const QString& text) { return bytetext::encode(text).toStdString(); };
+    // The engine as the launch sets it up: our game folder, the Quake 2 directory as its data folder and its
+    // working directory, no folder options on its command line.
+    vornak::EngineView view;
+    view.q2pro = rules == vornak::Engine::Q2pro;
+    view.game = native(q2::GameName);
+    view.basedir = native(quake2Dir);
+    view.engineDir = native(engine.directory());
+    view.workingDir = native(quake2Dir);
+    view.home = qgetenv("HOME").toStdString();
+    view.xdgDataHome = qgetenv("XDG_DATA_HOME").toStdString();
+    // A q2pro built to be installed system-wide has ~/.q2pro as its home folder; a portable one has none.
+    if (view.q2pro && engine.fromSearchPath && !view.home.empty())
+        view.homedir = view.home + "/.q2pro";
+    return {rules, vornak::gameFolders(view)};
 }
 
 QStringList engineNames(int serverType)

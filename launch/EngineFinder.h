@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "vornak/GameFileSystem.h"
+#include "levels/GameLevels.h"
 
 // Which executable starts the game. Linux engines install other names than the Windows game: yquake2 ships
 // quake2 and the dedicated-only q2ded, q2pro ships q2pro and q2proded. The Quake 2 directory is searched first,
@@ -30,9 +30,13 @@ GameEngine findGameEngine(const QString& quake2Dir, int serverType, const QByteA
 // The same over this process's PATH.
 GameEngine findGameEngine(const QString& quake2Dir, int serverType);
 
-// Whose rules find the levels this engine loads: yquake2 for quake2 and q2ded, q2pro for q2pro and q2proded;
-// with no engine (or the Windows game) any archive either engine reads counts.
-vornak::Engine levelRules(const GameEngine& engine);
+// Where the engine looks for levels when the launch starts it on `quake2Dir`: whose rules (yquake2 for quake2
+// and q2ded, q2pro for q2pro and q2proded; with no engine, or the Windows game, any archive either engine reads
+// counts, in the Quake 2 directory's own folders) and its game folders, best first. yquake2 searches its user folder
+// (~/.yq2, else $XDG_DATA_HOME/YamagiQ2) and its binary's folder before the Quake 2 directory; q2pro installed
+// system-wide (found on the PATH) its home folder ~/.q2pro; each root's Velstrom folder before the baseq2 folders.
+// Folders that do not exist are left out.
+levels::LevelSearch levelSearch(const GameEngine& engine, const QString& quake2Dir);
 
 // True when any of the names of either server type is there: what the start-up warning asks.
 bool anyGameEngine(const QString& quake2Dir, const QByteArray& searchPath);

@@ -31,12 +31,14 @@ QString fileName(const QString& path)
 
 } // namespace
 
-GameLevels::GameLevels(const QString& quake2Dir, vornak::Engine engine) : m_quake2Dir(quake2Dir)
+GameLevels::GameLevels(const QString& quake2Dir, const LevelSearch& search)
+    : m_quake2Dir(quake2Dir), m_canonicalDir(QFileInfo(quake2Dir).canonicalFilePath())
 {
-    std::vector<std::string> folders{native(quake2Dir + u'/' + q2::GameName),
-                                     native(quake2Dir + QStringLiteral("/baseq2"))};
+    std::vector<std::string> folders = search.folders;
+    if (folders.empty())
+        folders = {native(quake2Dir + u'/' + q2::GameName), native(quake2Dir + QStringLiteral("/baseq2"))};
     m_files = std::make_shared<const vornak::GameFileSystem>(
-        std::move(folders), engine, [this](const std::string& text) { m_problems.append(fromNative(text)); });
+        std::move(folders), search.rules, [this](const std::string& text) { m_problems.append(fromNative(text)); });
 }
 
 QStringList GameLevels::extraLevelNames(const QStringList& idLevels) const
@@ -49,9 +51,11 @@ QStringList GameLevels::extraLevelNames(const QStringList& idLevels) const
     for (const QString& id : idLevels)
         ids.insert(fold(id));
     const std::string baseq2 = native(m_quake2Dir + QStringLiteral("/baseq2"));
+    const std::string canonicalBaseq2 = native(m_canonicalDir + QStringLiteral("/baseq2"));
     for (const vornak::LevelEntry& level : m_files->levels()) {
         // The loose files of baseq2/maps are listed as the directory gives them, by the catalogue itself.
-        if (!level.location.inArchive() && level.location.folder == baseq2)
+        if (!level.location.inArchive() &&
+            (level.location.folder == baseq2 || level.location.folder == canonicalBaseq2))
             continue;
         QString name = fromNative(level.name);
         if (isUsableLevelName(name) && !ids.contains(fold(name)))
@@ -70,8 +74,11 @@ std::optional<vornak::FileLocation> GameLevels::find(const QString& name) const
 QString GameLevels::relative(const std::string& path) const
 {
     const QString full = fromNative(path);
-    const QString prefix = m_quake2Dir + u'/';
-    return full.startsWith(prefix) ? full.mid(prefix.size()) : full;
+    for (const QString& dir : {m_quake2Dir, m_canonicalDir}) {
+        if (!dir.isEmpty() && full.startsWith(dir + u'/'))
+            return full.mid(dir.size() + 1);
+    }
+    return full;
 }
 
 QString GameLevels::archiveOf(const QString& name) const

@@ -9,16 +9,29 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace levels {
+
+// Where a server looks for levels: whose rules (which archives it opens, in which order) and its game folders,
+// best first. No folders: the Quake 2 directory's own, the program's game folder and then baseq2.
+struct LevelSearch {
+    LevelSearch(vornak::Engine rules = vornak::Engine::AnyEngine, std::vector<std::string> folders = {})
+        : rules(rules), folders(std::move(folders))
+    {
+    }
+    vornak::Engine rules;
+    std::vector<std::string> folders;
+};
 
 class GameLevels {
 public:
     // No folders: every question is answered from loose files alone.
     GameLevels() = default;
-    // Reads the archive directories of <quake2Dir>/Velstrom and <quake2Dir>/baseq2 now, by `engine`'s rules
-    // (which archives it opens, in which order). Broken archives are left out; problems() says which.
-    GameLevels(const QString& quake2Dir, vornak::Engine engine);
+    // Reads the archive directories of the search's folders now. Broken archives are left out; problems() says
+    // which.
+    GameLevels(const QString& quake2Dir, const LevelSearch& search);
 
     bool isEmpty() const { return m_files == nullptr; }
     vornak::Engine engine() const { return m_files ? m_files->engine() : vornak::Engine::AnyEngine; }
@@ -55,6 +68,7 @@ private:
     QString relative(const std::string& path) const;
 
     QString m_quake2Dir;
+    QString m_canonicalDir; // m_quake2Dir with its links resolved, as the folders may name it
     std::shared_ptr<const vornak::GameFileSystem> m_files;
     QStringList m_problems;
 };

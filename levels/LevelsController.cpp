@@ -134,7 +134,7 @@ bool LevelsController::idLevelsShown() const
 
 const levels::GameLevels& LevelsController::rescanGameLevels()
 {
-    m_game = levels::GameLevels(installation().quake2Dir(), m_levelRules ? m_levelRules() : vornak::Engine::AnyEngine);
+    m_game = levels::GameLevels(installation().quake2Dir(), m_levelSearch ? m_levelSearch() : levels::LevelSearch());
     // A broken archive (or its broken entries) is left out of the lists; the operator is told once which.
     if (!m_game.problems().isEmpty())
         ReportErrorOnce(QStringLiteral("Some archives in the game's folders cannot be read in full; the levels in what "

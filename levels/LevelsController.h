@@ -63,7 +63,7 @@ public:
 
     // Whose rules decide which levels the server finds (the engine the launch would start); asked whenever the
     // game's folders are read. Without it, every archive either engine reads counts.
-    void setLevelRules(std::function<vornak::Engine()> rules) { m_levelRules = std::move(rules); }
+    void setLevelSearch(std::function<levels::LevelSearch()> search) { m_levelSearch = std::move(search); }
     // The game's levels as last read (at the last fill of Available Levels or check before launch).
     const levels::GameLevels& gameLevels();
 
@@ -142,6 +142,6 @@ private:
     LevelListModel m_play{LevelListModel::Order::Insertion};
     std::unique_ptr<LevelLists> m_lists;
     TfrmSkipList* m_skipList = nullptr; // a child of the main window
-    std::function<vornak::Engine()> m_levelRules;
+    std::function<levels::LevelSearch()> m_levelSearch;
     levels::GameLevels m_game;
 };

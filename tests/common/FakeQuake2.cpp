@@ -1,5 +1,6 @@
 #include "FakeQuake2.h"
 
+#include "ArchiveWriter.h"
 #include "BspWriter.h"
 #include "StandInGame.h"
 #include "app/MainForm.h"
@@ -82,7 +83,8 @@ void FakeQuake2::writePak2()
 {
     QFile f(quake2Dir() + QStringLiteral("/baseq2/pak2.pak"));
     f.open(QIODevice::WriteOnly);
-    f.write("PACK");
+    // The vweap models' archive, with one of them in it (an empty archive stops yquake2 at its start).
+    f.write(velstrom::test::pakArchive({{"players/male/w_blaster.md2", "IDP2", false}}));
 }
 
 void FakeQuake2::installGame(const QString& name)

@@ -48,11 +48,12 @@ private Q_SLOTS:
 
         // What the program shows and checks, by the rules of the engine its launch finds.
         Profile profile = gameProfile({QStringLiteral("packed_plain")});
-        const levels::GameLevels game(server.quake2Dir(), levelRules(findGameEngine(server.quake2Dir(), 1)));
+        const levels::GameLevels game(server.quake2Dir(),
+                                      levelSearch(findGameEngine(server.quake2Dir(), 1), server.quake2Dir()));
         QVERIFY(game.extraLevelNames().contains(QStringLiteral("packed_plain")));
         QCOMPARE(game.description(QStringLiteral("packed_plain")), "The Plain Arena (in " + archive + ")");
-        LevelPresence presence(server.baseDir() + QStringLiteral("/maps/"), server.baseDir() + QStringLiteral("/maps.lst"),
-                               &game);
+        LevelPresence presence(server.baseDir() + QStringLiteral("/maps/"),
+                               server.baseDir() + QStringLiteral("/maps.lst"), &game);
         QVERIFY(presence.isPresent(QStringLiteral("packed_plain")));
 
         QVERIFY2(server.start(profile), qPrintable(server.problem()));

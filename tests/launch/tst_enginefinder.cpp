@@ -40,6 +40,8 @@ private Q_SLOTS:
     void choice();
     void description_data();
     void description();
+    void levelFolders_data();
+    void levelFolders();
 };
 
 void TestEngineFinder::choice_data()
@@ -138,6 +140,51 @@ void TestEngineFinder::description()
     engine.path = path;
     engine.name = path.mid(path.lastIndexOf('/') + 1);
     QCOMPARE(engineDescription(engine, home), expected);
+}
+
+// The levels a launch's server finds beyond the Quake 2 directory: those of the engine's own user folders.
+void TestEngineFinder::levelFolders_data()
+{
+    QTest::addColumn<QString>("engine"); // relative to the tree; empty: none found
+    QTest::addColumn<bool>("onPath");
+    QTest::addColumn<QStringList>("found"); // of local, yq2home, xdghome, q2prohome
+
+    QTest::newRow("q2ded: ~/.yq2") << "q2/q2ded" << false << QStringList{"local", "yq2home"};
+    QTest::newRow("q2proded portable: no home folder") << "q2/q2proded" << false << QStringList{"local"};
+    QTest::newRow("q2proded installed: ~/.q2pro") << "bin1/q2proded" << true << QStringList{"local", "q2prohome"};
+    QTest::newRow("no engine: the Quake 2 directory") << "" << false << QStringList{"local"};
+}
+
+void TestEngineFinder::levelFolders()
+{
+    QFETCH(QString, engine);
+    QFETCH(bool, onPath);
+    QTemporaryDir tree;
+    const QString q2 = tree.filePath(QStringLiteral("q2"));
+    for (const char* level : {"q2/baseq2/maps/local.bsp", "home/.yq2/baseq2/maps/yq2home.bsp",
+                              "home/.local/share/YamagiQ2/baseq2/maps/xdghome.bsp",
+                              "home/.q2pro/Velstrom/maps/q2prohome.bsp"}) {
+        const QString path = tree.filePath(QString::fromLatin1(level));
+        QVERIFY(QDir().mkpath(path.left(path.lastIndexOf(u'/'))));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", QFile::encodeName(tree.filePath(QStringLiteral("home"))));
+    qunsetenv("XDG_DATA_HOME");
+    GameEngine found;
+    if (!engine.isEmpty())
+        found = {engine.mid(engine.lastIndexOf(u'/') + 1), tree.filePath(engine), onPath};
+    const levels::GameLevels game(q2, levelSearch(found, q2));
+    qputenv("HOME", home);
+    if (!xdg.isNull())
+        qputenv("XDG_DATA_HOME", xdg);
+    QStringList names;
+    for (const char* name : {"local", "yq2home", "xdghome", "q2prohome"})
+        if (game.find(QString::fromLatin1(name)))
+            names.append(QString::fromLatin1(name));
+    QTEST(names, "found");
 }
 
 QTEST_GUILESS_MAIN(TestEngineFinder)

@@ -692,7 +692,7 @@ void TestLevelsPage::verifyAsksAboutMissingLevels()
         dialog.findChild<QPushButton*>(buttons.at(asked.size() - 1))->click();
         return dialog.result();
     });
-        form->levels().VerifyPlayList();
+    form->levels().VerifyPlayList();
     // q2dm9 is not Q2DM9: exact names only. base1 is the first word of a maps.lst line.
     QCOMPARE(asked, (QStringList{"Warning, the map m1.bsp cannot be found on your hard drive.",
                                  "Warning, the map m2.bsp cannot be found on your hard drive.",

@@ -117,8 +117,7 @@ void TestLevelTitle::titlesFromLevelFiles()
     const levels::GameLevels game(dir.path(), vornak::Engine::AnyEngine);
     QCOMPARE(game.description(QStringLiteral("Q2DM9")), shown);
     // The name as the list may hold it in another case finds the same file.
-    QCOMPARE(game.description(QStringLiteral("q2dm9")),
-             title.isNull() ? QStringLiteral("q2dm9") : shown);
+    QCOMPARE(game.description(QStringLiteral("q2dm9")), title.isNull() ? QStringLiteral("q2dm9") : shown);
     // No level file at all (an id level): its name.
     QCOMPARE(game.description(QStringLiteral("base1")), QStringLiteral("base1"));
     QVERIFY(!GetLevelTitle(q2Maps(dir) + QStringLiteral("base1.bsp")).has_value());

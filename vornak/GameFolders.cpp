@@ -6,7 +6,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-namespace velstrom::game {
+namespace vornak {
 
 namespace {
 
@@ -123,4 +123,4 @@ std::vector<std::string> gameFolders(const EngineView& view)
     return folders;
 }
 
-} // namespace velstrom::game
+} // namespace vornak

@@ -1,12 +1,12 @@
 #pragma once
-// The game folders the running engine searches for a file, best first, from what the module can learn of
-// it: its variables, its command line, its binary's place and the user's home. Read from the engines'
-// own file-system code (yquake2 src/common/filesystem.c FS_BuildRawPath; q2pro src/common/files.c
-// setup_base_paths/setup_game_paths).
+// The game folders an engine searches for a file, best first, from what is known of it: its variables (as
+// the running engine has them, or as a launch sets them), its command line, its binary's place and the
+// user's home. Read from the engines' own file-system code (yquake2 src/common/filesystem.c
+// FS_BuildRawPath; q2pro src/common/files.c setup_base_paths/setup_game_paths).
 #include <string>
 #include <vector>
 
-namespace velstrom::game {
+namespace vornak {
 
 struct EngineView {
     bool q2pro = false;                 // the "version" variable starts with q2pro
@@ -30,4 +30,4 @@ struct EngineView {
 // Folders that do not exist are left out, and each folder is named once.
 std::vector<std::string> gameFolders(const EngineView& view);
 
-} // namespace velstrom::game
+} // namespace vornak
