@@ -40,11 +40,11 @@ struct Credit {
 
 // Version, credits, links and the rights notice, top to bottom in the credits panel.
 constexpr Credit Credits[] = {
-    {"Label2", "Design: the Velstrom team"},
-    {"Label3", "Game module programming: the Velstrom team"},
-    {"Label4", "Interface programming: the Velstrom team"},
-    {"Label9", "Graphics: the Velstrom team"},
-    {"Label11", "Help file: the Velstrom team"},
+    {"designLabel", "Design: the Velstrom team"},
+    {"moduleLabel", "Game module programming: the Velstrom team"},
+    {"interfaceLabel", "Interface programming: the Velstrom team"},
+    {"graphicsLabel", "Graphics: the Velstrom team"},
+    {"helpFileLabel", "Help file: the Velstrom team"},
 };
 
 struct HomePage {
@@ -56,8 +56,8 @@ struct HomePage {
 
 // Two open-source Quake 2 engines that run a server on Linux.
 constexpr HomePage HomePages[] = {
-    {"Label6", "Yamagi's Home Page", "Label5", "https://www.yamagi.org/quake2/"},
-    {"Label7", "Skuller's Home Page", "Label8", "https://skuller.net/q2pro/"},
+    {"yamagiCaption", "Yamagi's Home Page", "yamagiLink", "https://www.yamagi.org/quake2/"},
+    {"skullerCaption", "Skuller's Home Page", "skullerLink", "https://skuller.net/q2pro/"},
 };
 
 constexpr char RightsNotice[] = "Copyright \u00a9 the Velstrom team. Quake 2 is a trademark of id Software; "
@@ -80,11 +80,11 @@ AboutWindowShow& showSeam()
 
 } // namespace
 
-Tprefs::Tprefs(bool soundsEnabled, QWidget* parent)
+AboutWindow::AboutWindow(bool soundsEnabled, QWidget* parent)
     : QDialog(parent), m_soundsEnabled(soundsEnabled),
       m_runCommand([](const QString& commandLine, int showMode) { return RunCommandLine(commandLine, showMode); })
 {
-    setObjectName(QStringLiteral("prefs"));
+    setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(QStringLiteral("About Velstrom"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -99,7 +99,7 @@ Tprefs::Tprefs(bool soundsEnabled, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     buildControls();
-    FormCreate();
+    initialise();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -108,12 +108,12 @@ Tprefs::Tprefs(bool soundsEnabled, QWidget* parent)
     }
 }
 
-Tprefs::~Tprefs() { FormDestroy(); }
+AboutWindow::~AboutWindow() { stopBackground(); }
 
 // The timer must not tick into a window that is going away; the images go with the window.
-void Tprefs::FormDestroy() { m_backtimer->stop(); }
+void AboutWindow::stopBackground() { m_backgroundTimer->stop(); }
 
-void Tprefs::setCommandRunner(CommandRunner runner)
+void AboutWindow::setCommandRunner(CommandRunner runner)
 {
     if (runner)
         m_runCommand = std::move(runner);
@@ -121,31 +121,31 @@ void Tprefs::setCommandRunner(CommandRunner runner)
         m_runCommand = [](const QString& commandLine, int showMode) { return RunCommandLine(commandLine, showMode); };
 }
 
-void Tprefs::buildControls()
+void AboutWindow::buildControls()
 {
-    m_Panel2 = new QFrame(this);
-    m_Panel2->setObjectName(QStringLiteral("Panel2"));
-    m_Panel2->setGeometry(0, 0, 632, 178);
-    m_Panel2->setAutoFillBackground(true);
-    QPalette black = m_Panel2->palette();
+    m_picturePanel = new QFrame(this);
+    m_picturePanel->setObjectName(QStringLiteral("picturePanel"));
+    m_picturePanel->setGeometry(0, 0, 632, 178);
+    m_picturePanel->setAutoFillBackground(true);
+    QPalette black = m_picturePanel->palette();
     black.setColor(QPalette::Window, Qt::black);
-    m_Panel2->setPalette(black);
+    m_picturePanel->setPalette(black);
 
     // The picture is larger than its place: shown unscaled from its top-left corner, right and bottom cut.
-    m_Image1 = new QLabel(m_Panel2);
-    m_Image1->setObjectName(QStringLiteral("Image1"));
-    m_Image1->setGeometry(1, 1, 630, 176);
-    m_Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_Image1->setScaledContents(false);
-    m_Image1->setPixmap(QPixmap(TitlePicture));
+    m_picture = new QLabel(m_picturePanel);
+    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture->setGeometry(1, 1, 630, 176);
+    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture->setScaledContents(false);
+    m_picture->setPixmap(QPixmap(TitlePicture));
 
-    m_Panel1 = new QFrame(this);
-    m_Panel1->setObjectName(QStringLiteral("Panel1"));
-    m_Panel1->setGeometry(11, 184, 322, 145);
-    m_Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_Panel1->setAutoFillBackground(true);
+    m_creditsPanel = new QFrame(this);
+    m_creditsPanel->setObjectName(QStringLiteral("creditsPanel"));
+    m_creditsPanel->setGeometry(11, 184, 322, 145);
+    m_creditsPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_creditsPanel->setAutoFillBackground(true);
 
-    auto* version = addLabel(m_Panel1, "Label1", QStringLiteral("Version 1.3"), {8, 5});
+    auto* version = addLabel(m_creditsPanel, "versionLabel", QStringLiteral("Version 1.3"), {8, 5});
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);
@@ -153,14 +153,14 @@ void Tprefs::buildControls()
 
     int y = 22;
     for (const Credit& credit : Credits) {
-        addLabel(m_Panel1, credit.name, QString::fromLatin1(credit.text), {8, y});
+        addLabel(m_creditsPanel, credit.name, QString::fromLatin1(credit.text), {8, y});
         y += 13;
     }
 
     y += 5;
     for (const HomePage& page : HomePages) {
-        addLabel(m_Panel1, page.captionName, QString::fromLatin1(page.caption), {8, y});
-        QLabel* link = addLabel(m_Panel1, page.linkName, QString::fromLatin1(page.address), {116, y});
+        addLabel(m_creditsPanel, page.captionName, QString::fromLatin1(page.caption), {8, y});
+        QLabel* link = addLabel(m_creditsPanel, page.linkName, QString::fromLatin1(page.address), {116, y});
         QFont underlined = link->font();
         underlined.setUnderline(true);
         link->setFont(underlined);
@@ -171,15 +171,15 @@ void Tprefs::buildControls()
         // Mouse moves without a button pressed, for the hand cursor.
         link->setMouseTracking(true);
         link->installEventFilter(this);
-        if (std::string_view(page.linkName) == "Label5")
-            m_Label5 = link;
+        if (std::string_view(page.linkName) == "yamagiLink")
+            m_yamagiLink = link;
         else
-            m_Label8 = link;
+            m_skullerLink = link;
         y += 14;
     }
 
-    auto* rights = new QLabel(QString::fromUtf8(RightsNotice), m_Panel1);
-    rights->setObjectName(QStringLiteral("Label10"));
+    auto* rights = new QLabel(QString::fromUtf8(RightsNotice), m_creditsPanel);
+    rights->setObjectName(QStringLiteral("rightsLabel"));
     QFont small = rights->font();
     small.setPixelSize(8);
     rights->setFont(small);
@@ -187,51 +187,51 @@ void Tprefs::buildControls()
     rights->setGeometry(8, y + 3, 306, 145 - (y + 3) - 3);
     rights->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_BitBtn3 = new QPushButton(QStringLiteral("OK"), this);
-    m_BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    m_BitBtn3->setGeometry(552, 276, 75, 25);
-    m_BitBtn3->setDefault(true);
-    connect(m_BitBtn3, &QPushButton::clicked, this, &QDialog::accept);
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setGeometry(552, 276, 75, 25);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    m_BitBtn1 = new QPushButton(QStringLiteral("&Help"), this);
-    m_BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_BitBtn1->setGeometry(552, 305, 75, 25);
-    connect(m_BitBtn1, &QPushButton::clicked, this, guard([this] { BitBtn1Click(); }));
+    m_helpButton = new QPushButton(QStringLiteral("&Help"), this);
+    m_helpButton->setObjectName(QStringLiteral("helpButton"));
+    m_helpButton->setGeometry(552, 305, 75, 25);
+    connect(m_helpButton, &QPushButton::clicked, this, guard([this] { helpClicked(); }));
 
     // OK has the focus when the window opens, so Enter closes it.
-    setTabOrder(m_BitBtn3, m_BitBtn1);
-    m_BitBtn3->setFocus();
+    setTabOrder(m_okButton, m_helpButton);
+    m_okButton->setFocus();
 
-    m_backtimer = new QTimer(this);
-    m_backtimer->setObjectName(QStringLiteral("backtimer"));
-    m_backtimer->setInterval(TickMs);
-    connect(m_backtimer, &QTimer::timeout, this, [this] { backtimerTimer(); });
+    m_backgroundTimer = new QTimer(this);
+    m_backgroundTimer->setObjectName(QStringLiteral("backgroundTimer"));
+    m_backgroundTimer->setInterval(TickMs);
+    connect(m_backgroundTimer, &QTimer::timeout, this, [this] { backgroundTick(); });
 }
 
-void Tprefs::FormCreate()
+void AboutWindow::initialise()
 {
-    m_TileBitmap = QPixmap();
-    m_BackBitmap = QPixmap();
+    m_tileBitmap = QPixmap();
+    m_backBitmap = QPixmap();
     m_drift = BackgroundDrift{};
-    LoadTile(TileResource);
-    m_backtimer->start();
+    loadTile(TileResource);
+    m_backgroundTimer->start();
 }
 
-void Tprefs::LoadTile(const QString& resourceName)
+void AboutWindow::loadTile(const QString& resourceName)
 {
-    m_TileBitmap = QPixmap(QStringLiteral(":/pictures/") + resourceName + QStringLiteral(".png"));
-    FormResize();
+    m_tileBitmap = QPixmap(QStringLiteral(":/pictures/") + resourceName + QStringLiteral(".png"));
+    rebuildBackground();
 }
 
-void Tprefs::FormResize()
+void AboutWindow::rebuildBackground()
 {
-    if (m_ResizeBusy)
+    if (m_resizeBusy)
         return;
-    m_ResizeBusy = true;
-    const auto release = qScopeGuard([this] { m_ResizeBusy = false; });
+    m_resizeBusy = true;
+    const auto release = qScopeGuard([this] { m_resizeBusy = false; });
 
-    const int tileW = m_TileBitmap.width();
-    const int tileH = m_TileBitmap.height();
+    const int tileW = m_tileBitmap.width();
+    const int tileH = m_tileBitmap.height();
     if (tileW <= 0 || tileH <= 0)
         return;
     // The outer size, so the image is at least as large as anything the window can show.
@@ -242,64 +242,64 @@ void Tprefs::FormResize()
     QPainter painter(&back);
     for (int a = 0; a <= outer.width() / tileW + 1; ++a)
         for (int b = 0; b <= outer.height() / tileH + 1; ++b)
-            painter.drawPixmap(a * tileW, b * tileH, m_TileBitmap);
+            painter.drawPixmap(a * tileW, b * tileH, m_tileBitmap);
     painter.end();
-    m_BackBitmap = back;
+    m_backBitmap = back;
 }
 
-void Tprefs::backtimerTimer()
+void AboutWindow::backgroundTick()
 {
-    m_drift.tick(m_TileBitmap.width(), m_TileBitmap.height());
+    m_drift.tick(m_tileBitmap.width(), m_tileBitmap.height());
     // Painted now, not queued: the drift must not stall behind other events.
     repaint();
 }
 
 // FormPaint
-void Tprefs::paintEvent(QPaintEvent*)
+void AboutWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_BackBitmap.isNull()) {
+    if (m_backBitmap.isNull()) {
         painter.fillRect(rect(), FallbackBackground);
         return;
     }
-    painter.drawPixmap(-m_drift.ScrollX, -m_drift.ScrollY, m_BackBitmap);
+    painter.drawPixmap(-m_drift.scrollX, -m_drift.scrollY, m_backBitmap);
 }
 
-void Tprefs::resizeEvent(QResizeEvent* event)
+void AboutWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    FormResize();
+    rebuildBackground();
 }
 
-bool Tprefs::eventFilter(QObject* watched, QEvent* event)
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
 {
     auto* label = qobject_cast<QLabel*>(watched);
-    if (label && (label == m_Label5 || label == m_Label8)) {
+    if (label && (label == m_yamagiLink || label == m_skullerLink)) {
         if (event->type() == QEvent::MouseMove) {
-            Label5MouseMove(label);
+            linkHovered(label);
         } else if (event->type() == QEvent::MouseButtonRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint()))
-                guarded([this, label] { Label5Click(label); });
+                guarded([this, label] { linkClicked(label); });
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-QString Tprefs::associatedProgram(const QString& extension) const
+QString AboutWindow::associatedProgram(const QString& extension) const
 {
-    return m_registry ? FindAssociatedProgram(extension, *m_registry) : FindAssociatedProgram(extension);
+    return m_registry ? findAssociatedProgram(extension, *m_registry) : findAssociatedProgram(extension);
 }
 
-void Tprefs::Label5Click(QLabel* sender)
+void AboutWindow::linkClicked(QLabel* sender)
 {
     m_runCommand(associatedProgram(QStringLiteral("htm")) + u' ' + sender->text(), SW_SHOWNORMAL);
 }
 
-void Tprefs::Label5MouseMove(QLabel* sender) { sender->setCursor(Qt::PointingHandCursor); }
+void AboutWindow::linkHovered(QLabel* sender) { sender->setCursor(Qt::PointingHandCursor); }
 
-void Tprefs::BitBtn1Click()
+void AboutWindow::helpClicked()
 {
     if (m_soundsEnabled)
         PlayEventSound(QString::fromLatin1(snd::Help), false);
@@ -317,7 +317,7 @@ AboutWindowShow setAboutWindowShow(AboutWindowShow show)
 
 void showAboutWindow(QWidget* parent, bool soundsEnabled)
 {
-    const auto window = std::make_unique<Tprefs>(soundsEnabled, parent);
+    const auto window = std::make_unique<AboutWindow>(soundsEnabled, parent);
     if (soundsEnabled)
         PlayEventSound(QString::fromLatin1(snd::About), false);
     if (const AboutWindowShow& show = showSeam())

@@ -184,11 +184,11 @@ void ServerWindow::build()
     m_rconCommand->setObjectName(QStringLiteral("edRconCommand"));
     m_rconCommand->setPlaceholderText(QStringLiteral("Console command"));
     m_rconSend = new QPushButton(QStringLiteral("Send"), console);
-    m_rconSend->setObjectName(QStringLiteral("btnRconSend"));
+    m_rconSend->setObjectName(QStringLiteral("rconSendButton"));
     m_skipLevel = new QPushButton(QStringLiteral("Skip Level"), console);
-    m_skipLevel->setObjectName(QStringLiteral("btnSkipLevel"));
+    m_skipLevel->setObjectName(QStringLiteral("skipLevelButton"));
     m_say = new QPushButton(QStringLiteral("Say\u2026"), console);
-    m_say->setObjectName(QStringLiteral("btnSay"));
+    m_say->setObjectName(QStringLiteral("sayButton"));
     auto* commandRow = new QHBoxLayout;
     commandRow->addWidget(m_rconCommand, 1);
     commandRow->addWidget(m_rconSend);
@@ -217,7 +217,7 @@ void ServerWindow::build()
     outputLayout->addWidget(m_serverOutput);
 
     m_stop = new QPushButton(QStringLiteral("Stop Server"), this);
-    m_stop->setObjectName(QStringLiteral("btnStop"));
+    m_stop->setObjectName(QStringLiteral("stopButton"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(m_stop);

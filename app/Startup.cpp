@@ -1,14 +1,14 @@
 #include "app/Startup.h"
 
-#include "app/MainForm.h"
-#include "levels/LevelsController.h"
+#include "app/MainWindow.h"
 #include "launch/EngineFinder.h"
-#include "support/Quake2Paths.h"
+#include "levels/LevelsController.h"
 #include "support/Associations.h"
 #include "support/ErrorReport.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
 #include "support/ProgramLock.h"
+#include "support/Quake2Paths.h"
 #include "support/Shell.h"
 #include "support/Sound.h"
 #include "support/TextUtil.h"
@@ -30,8 +30,7 @@ bool warnIfGameMissing()
                        "works, and can save you some possible frustration.  Would you like to read it now?");
     if (msgbox::show(nullptr, msgbox::Icon::Warning, QStringLiteral("Warning"), text,
                      {msgbox::Button::Yes, msgbox::Button::No}) == msgbox::Button::Yes) {
-        RunCommandLine(FindAssociatedProgram(QStringLiteral("txt")) + u' ' +
-                           QuoteText(installation().file(q2::Readme)),
+        RunCommandLine(findAssociatedProgram(QStringLiteral("txt")) + u' ' + quoteText(installation().file(q2::Readme)),
                        SW_SHOWNORMAL);
     }
     return true;
@@ -47,7 +46,7 @@ std::unique_ptr<QLockFile> lockProgramDirectory()
     return nullptr;
 }
 
-void centreOnScreen(Tmainform& window)
+void centreOnScreen(MainWindow& window)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window.frameGeometry();
@@ -56,10 +55,10 @@ void centreOnScreen(Tmainform& window)
     }
 }
 
-Tmainform* startVelstrom()
+MainWindow* startVelstrom()
 {
     setApplicationTitle(QStringLiteral("Velstrom"));
-    auto* window = new Tmainform;
+    auto* window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Close hides the window before closing it, so the last-window rule would not end the program.
     QObject::connect(window, &QObject::destroyed, qApp, &QCoreApplication::quit);
@@ -70,7 +69,7 @@ Tmainform* startVelstrom()
             window->show();
     });
     // A missing maps.lst while the id levels are shown is reported like any other error, and the start goes on.
-    guarded([window] { window->levels().LoadPlayList(); });
+    guarded([window] { window->levels().loadPlayList(); });
     window->show();
     // Take the keyboard at once, also where no window manager hands it over.
     window->activateWindow();

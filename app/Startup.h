@@ -2,7 +2,7 @@
 #include <memory>
 
 class QLockFile;
-class Tmainform;
+class MainWindow;
 
 // One copy of the program a program directory: two would overwrite each other's profiles. Returns the held lock,
 // or nullptr after telling the user that another copy runs from here. A lock left by a copy that died does not
@@ -11,10 +11,10 @@ std::unique_ptr<QLockFile> lockProgramDirectory();
 
 // The program's start: the main window, its dialogs, the check for the game and the first fill of the lists.
 // Returns the main window, shown; the caller runs the event loop.
-Tmainform* startVelstrom();
+MainWindow* startVelstrom();
 
 // The missing-game warning with its offer to open the readme; true when it was shown.
 bool warnIfGameMissing();
 
 // Puts the window in the middle of its screen.
-void centreOnScreen(Tmainform& window);
+void centreOnScreen(MainWindow& window);

@@ -122,12 +122,12 @@ std::optional<QString> GameLevels::title(const QString& name) const
     std::optional<QByteArray> title;
     if (!location || !location->inArchive()) {
         // A loose level: its file, found as before (also when only the name's letter case differs).
-        title = GetLevelTitle(location ? fromNative(location->path) : levelFilePath(m_quake2Dir, name));
+        title = readLevelTitle(location ? fromNative(location->path) : levelFilePath(m_quake2Dir, name));
     } else {
         std::string bytes;
         std::string problem;
         if (vornak::readFile(*location, bytes, problem))
-            title = GetLevelTitleInMemory(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
+            title = readLevelTitleInMemory(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
     }
     if (!title)
         return std::nullopt;

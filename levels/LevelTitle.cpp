@@ -12,7 +12,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-std::optional<QByteArray> GetLevelTitle(const QString& path)
+std::optional<QByteArray> readLevelTitle(const QString& path)
 {
     // A NUL inside the name would make the library open some other file.
     if (path.contains(QChar(u'\0')))
@@ -25,7 +25,7 @@ std::optional<QByteArray> GetLevelTitle(const QString& path)
     return QByteArray(buffer, qsizetype(::strnlen(buffer, sizeof buffer)));
 }
 
-std::optional<QByteArray> GetLevelTitleInMemory(const QByteArray& level)
+std::optional<QByteArray> readLevelTitleInMemory(const QByteArray& level)
 {
     char buffer[256] = {};
     if (VornakMemory(level.constData(), size_t(level.size()), buffer, 255) == 0)

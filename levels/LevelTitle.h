@@ -7,9 +7,9 @@
 
 // The title in the level file at `path` (bytes up to the first NUL), or nothing when the file has none or
 // cannot be read. Calls vornak's Vornak() with a 256-byte buffer and a capacity of 255.
-std::optional<QByteArray> GetLevelTitle(const QString& path);
+std::optional<QByteArray> readLevelTitle(const QString& path);
 // The same for a level file's bytes in memory (a member read out of an archive), through VornakMemory().
-std::optional<QByteArray> GetLevelTitleInMemory(const QByteArray& level);
+std::optional<QByteArray> readLevelTitleInMemory(const QByteArray& level);
 
 namespace levels {
 

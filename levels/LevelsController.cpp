@@ -2,9 +2,9 @@
 
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelTitle.h"
+#include "levels/MissingLevelDialog.h"
 #include "levels/PlayListVerifier.h"
-#include "levels/SkipListForm.h"
-#include "levels/VerifyForm.h"
+#include "levels/SkippedLevelsDialog.h"
 #include "profiles/Profile.h"
 #include "profiles/SessionState.h"
 #include "support/AppError.h"
@@ -54,8 +54,8 @@ LevelsController::LevelsController(const LevelsPage& page, const Profile& profil
     : m_page(page), m_profile(profile), m_state(state), m_sounds(sounds)
 {
     const LevelsPage& ui = m_page;
-    for (QListView* view : {ui.SrcList, ui.DstList}) {
-        view->setModel(view == ui.SrcList ? &m_available : &m_play);
+    for (QListView* view : {ui.lstAvailable, ui.lstToPlay}) {
+        view->setModel(view == ui.lstAvailable ? &m_available : &m_play);
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setUniformItemSizes(true);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -63,8 +63,8 @@ LevelsController::LevelsController(const LevelsPage& page, const Profile& profil
         view->viewport()->setMouseTracking(true);
         view->viewport()->installEventFilter(this);
     }
-    m_lists =
-        std::make_unique<LevelLists>(m_available, *ui.SrcList->selectionModel(), m_play, *ui.DstList->selectionModel());
+    m_lists = std::make_unique<LevelLists>(m_available, *ui.lstAvailable->selectionModel(), m_play,
+                                           *ui.lstToPlay->selectionModel());
     // Any change of the play list makes it the user's own, to be saved whatever the file held before.
     const auto changed = [this] { m_keepProfileLevelsFile = false; };
     connect(&m_play, &QAbstractItemModel::rowsInserted, this, changed);
@@ -79,24 +79,25 @@ LevelsController::LevelsController(const LevelsPage& page, const Profile& profil
     ui.lblSrcMapDesc->setTextFormat(Qt::PlainText);
     ui.lblDstMapDesc->setTextFormat(Qt::PlainText);
     // The window starts with both lists empty: levels can be added, none removed.
-    ui.IncludeBtn->setEnabled(true);
-    ui.IncAllBtn->setEnabled(true);
-    ui.ExcludeBtn->setEnabled(false);
-    ui.ExAllBtn->setEnabled(false);
+    ui.includeButton->setEnabled(true);
+    ui.includeAllButton->setEnabled(true);
+    ui.excludeButton->setEnabled(false);
+    ui.excludeAllButton->setEnabled(false);
 
-    connect(ui.BitBtn1, &QPushButton::clicked, this, guard([this] { BitBtn1Click(); }));
-    connect(ui.IncludeBtn, &QPushButton::clicked, this, guard([this] { IncludeBtnClick(); }));
-    connect(ui.ExcludeBtn, &QPushButton::clicked, this, guard([this] { ExcludeBtnClick(); }));
-    connect(ui.IncAllBtn, &QPushButton::clicked, this, guard([this] { IncAllBtnClick(); }));
-    connect(ui.ExAllBtn, &QPushButton::clicked, this, guard([this] { ExcAllBtnClick(); }));
-    connect(ui.bbtnMoveUp, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_page.bbtnMoveUp); }));
-    connect(ui.bbtnMoveDown, &QPushButton::clicked, this, guard([this] { bbtnMoveUpClick(m_page.bbtnMoveDown); }));
-    connect(ui.bbtnMovetoTop, &QPushButton::clicked, this, guard([this] { bbtnMovetoTopClick(); }));
-    connect(ui.bbtnMovetoBottom, &QPushButton::clicked, this, guard([this] { bbtnMovetoBottomClick(); }));
-    connect(ui.bbtnRandomize, &QPushButton::clicked, this, guard([this] { bbtnRandomizeClick(); }));
-    connect(ui.btnDelSkipped, &QPushButton::clicked, this, guard([this] { btnDelSkippedClick(); }));
+    connect(ui.refreshButton, &QPushButton::clicked, this, guard([this] { refreshClicked(); }));
+    connect(ui.includeButton, &QPushButton::clicked, this, guard([this] { includeClicked(); }));
+    connect(ui.excludeButton, &QPushButton::clicked, this, guard([this] { excludeClicked(); }));
+    connect(ui.includeAllButton, &QPushButton::clicked, this, guard([this] { includeAllClicked(); }));
+    connect(ui.excludeAllButton, &QPushButton::clicked, this, guard([this] { excludeAllClicked(); }));
+    connect(ui.moveUpButton, &QPushButton::clicked, this, guard([this] { moveUpOrDownClicked(m_page.moveUpButton); }));
+    connect(ui.moveDownButton, &QPushButton::clicked, this,
+            guard([this] { moveUpOrDownClicked(m_page.moveDownButton); }));
+    connect(ui.moveToTopButton, &QPushButton::clicked, this, guard([this] { moveToTopClicked(); }));
+    connect(ui.moveToBottomButton, &QPushButton::clicked, this, guard([this] { moveToBottomClicked(); }));
+    connect(ui.randomizeButton, &QPushButton::clicked, this, guard([this] { randomizeClicked(); }));
+    connect(ui.removeSkippedButton, &QPushButton::clicked, this, guard([this] { removeSkippedClicked(); }));
     // Every change of the box, by the user or by the program, shows or hides the id levels.
-    connect(ui.ckOrigLevels, &QCheckBox::stateChanged, this, guard([this] { ckOrigLevelsClick(); }));
+    connect(ui.ckOrigLevels, &QCheckBox::stateChanged, this, guard([this] { showIdLevelsClicked(); }));
 }
 
 LevelsController::~LevelsController() = default;
@@ -104,12 +105,12 @@ LevelsController::~LevelsController() = default;
 void LevelsController::createDialogs()
 {
     if (m_skipList == nullptr) {
-        m_skipList = new TfrmSkipList(m_page.window);
+        m_skipList = new SkippedLevelsDialog(m_page.window);
         m_skipList->hide();
     }
 }
 
-TfrmSkipList& LevelsController::skipListDialog()
+SkippedLevelsDialog& LevelsController::skipListDialog()
 {
     createDialogs();
     return *m_skipList;
@@ -117,12 +118,12 @@ TfrmSkipList& LevelsController::skipListDialog()
 
 QListView* LevelsController::listView(Side side) const
 {
-    return side == Side::Available ? m_page.SrcList : m_page.DstList;
+    return side == Side::Available ? m_page.lstAvailable : m_page.lstToPlay;
 }
 
 Side LevelsController::sideOf(const QListView* list) const
 {
-    return list == m_page.SrcList ? Side::Available : Side::Play;
+    return list == m_page.lstAvailable ? Side::Available : Side::Play;
 }
 
 bool LevelsController::idLevelsShown() const
@@ -137,7 +138,7 @@ const levels::GameLevels& LevelsController::rescanGameLevels()
     m_game = levels::GameLevels(installation().quake2Dir(), m_levelSearch ? m_levelSearch() : levels::LevelSearch());
     // A broken archive (or its broken entries) is left out of the lists; the operator is told once which.
     if (!m_game.problems().isEmpty())
-        ReportErrorOnce(QStringLiteral("Some archives in the game's folders cannot be read in full; the levels in what "
+        reportErrorOnce(QStringLiteral("Some archives in the game's folders cannot be read in full; the levels in what "
                                        "cannot be read are left out:\n\n") +
                         m_game.problems().join(u'\n'));
     return m_game;
@@ -148,7 +149,7 @@ const levels::GameLevels& LevelsController::gameLevels()
     return m_game.isEmpty() ? rescanGameLevels() : m_game;
 }
 
-void LevelsController::FillAvailableLevels()
+void LevelsController::fillAvailableLevels()
 {
     // The levels of baseq2/maps as the directory lists them, then those the engine finds elsewhere: inside
     // the archives of baseq2 and of the game folder, except the game's own (named in maps.lst), which come
@@ -181,26 +182,26 @@ QStringList LevelsController::idLevelNames()
         // Too large to read: said once, and there are no id levels. Any other failure ends the operation.
         if (!e.isTooLarge())
             throw;
-        ReportErrorOnce(e.text());
+        reportErrorOnce(e.text());
         return {};
     }
 }
 
-void LevelsController::AddIdLevels()
+void LevelsController::addIdLevels()
 {
     m_lists->addIdLevels(idLevelNames());
 }
 
-void LevelsController::RemoveIdLevels()
+void LevelsController::removeIdLevels()
 {
     m_lists->removeIdLevels(idLevelNames());
 }
 
-void LevelsController::LoadPlayList()
+void LevelsController::loadPlayList()
 {
     // An unreadable maps.lst is reported, and the load goes on: stopping here would leave the profile's play
     // list unloaded, and the next save would write that empty list over the profile's level file.
-    guarded([this] { FillAvailableLevels(); });
+    guarded([this] { fillAvailableLevels(); });
     const QString path = levels::profileLevelsPath(m_profile.currentUser);
     QStringList playList;
     bool unread = false;
@@ -210,7 +211,7 @@ void LevelsController::LoadPlayList()
         // No level file yet is an empty play list. One that is there but cannot be read is reported and kept:
         // the empty list shown must not be written over it until the user builds a list of their own.
         if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
-            ReportUnreadable(path, e);
+            reportUnreadable(path, e);
             unread = true;
         }
     }
@@ -218,29 +219,29 @@ void LevelsController::LoadPlayList()
     // it is until the user changes the list.
     const int leftOut = m_lists->appendPlayList(playList);
     m_keepProfileLevelsFile = unread || leftOut > 0;
-    ProcessSkippedLevels();
-    SetButtons();
-    UpdateListTotals();
+    processSkippedLevels();
+    updateButtons();
+    updateListTotals();
 }
 
-void LevelsController::BitBtn1Click()
+void LevelsController::refreshClicked()
 {
     m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Refresh), false);
-    FillAvailableLevels();
-    SetButtons();
+    fillAvailableLevels();
+    updateButtons();
 }
 
-void LevelsController::ckOrigLevelsClick()
+void LevelsController::showIdLevelsClicked()
 {
-    if (m_state.LoadingSettings)
+    if (m_state.loadingSettings)
         return;
     if (idLevelsShown()) {
         m_sounds.PlaySoundEvent(QString::fromLatin1(snd::IdLevels), false);
-        AddIdLevels();
+        addIdLevels();
     } else {
-        RemoveIdLevels();
+        removeIdLevels();
     }
-    SetButtons();
+    updateButtons();
 }
 
 void LevelsController::clearLists()
@@ -261,18 +262,18 @@ QStringList LevelsController::playList() const
 
 // ---- Play list editing
 
-void LevelsController::SetButtons()
+void LevelsController::updateButtons()
 {
     const LevelsPage& ui = m_page;
     const bool canAdd = !m_available.isEmpty();
     const bool canRemove = !m_play.isEmpty();
-    ui.IncludeBtn->setEnabled(canAdd);
-    ui.IncAllBtn->setEnabled(canAdd);
-    ui.ExcludeBtn->setEnabled(canRemove);
-    ui.ExAllBtn->setEnabled(canRemove);
+    ui.includeButton->setEnabled(canAdd);
+    ui.includeAllButton->setEnabled(canAdd);
+    ui.excludeButton->setEnabled(canRemove);
+    ui.excludeAllButton->setEnabled(canRemove);
 }
 
-void LevelsController::UpdateListTotals()
+void LevelsController::updateListTotals()
 {
     const LevelsPage& ui = m_page;
     const int n = m_play.count();
@@ -296,19 +297,19 @@ void LevelsController::UpdateListTotals()
     ui.lblMaptabTotalTime->show();
 }
 
-int LevelsController::GetFirstSelection(QListView* list) const
+int LevelsController::firstSelection(QListView* list) const
 {
     return m_lists->firstSelection(sideOf(list));
 }
 
-void LevelsController::SetItem(QListView* list, int index)
+void LevelsController::selectItem(QListView* list, int index)
 {
     list->setFocus();
     m_lists->selectItem(sideOf(list), index);
-    SetButtons();
+    updateButtons();
 }
 
-void LevelsController::MoveSelected(QListView* source, QListView* target)
+void LevelsController::moveSelected(QListView* source, QListView* target)
 {
     Q_ASSERT(source != target);
     Q_UNUSED(target);
@@ -317,56 +318,56 @@ void LevelsController::MoveSelected(QListView* source, QListView* target)
 
 void LevelsController::moveAcross(QListView* source)
 {
-    const int first = GetFirstSelection(source);
-    MoveSelected(source, listView(LevelLists::other(sideOf(source))));
+    const int first = firstSelection(source);
+    moveSelected(source, listView(LevelLists::other(sideOf(source))));
     // The level that moved up into the first moved level's place is selected next, so repeated clicks move
     // consecutive levels.
-    SetItem(source, first);
-    UpdateListTotals();
+    selectItem(source, first);
+    updateListTotals();
 }
 
 void LevelsController::moveAllAcross(QListView* source)
 {
     m_lists->moveAll(sideOf(source));
-    SetItem(source, 0);
-    UpdateListTotals();
+    selectItem(source, 0);
+    updateListTotals();
 }
 
-void LevelsController::IncludeBtnClick()
+void LevelsController::includeClicked()
 {
-    moveAcross(m_page.SrcList);
+    moveAcross(m_page.lstAvailable);
 }
-void LevelsController::ExcludeBtnClick()
+void LevelsController::excludeClicked()
 {
-    moveAcross(m_page.DstList);
+    moveAcross(m_page.lstToPlay);
 }
-void LevelsController::IncAllBtnClick()
+void LevelsController::includeAllClicked()
 {
-    moveAllAcross(m_page.SrcList);
+    moveAllAcross(m_page.lstAvailable);
 }
-void LevelsController::ExcAllBtnClick()
+void LevelsController::excludeAllClicked()
 {
-    moveAllAcross(m_page.DstList);
-}
-
-void LevelsController::bbtnMoveUpClick(QObject* sender)
-{
-    m_lists->moveOnePlace(sender == m_page.bbtnMoveDown);
+    moveAllAcross(m_page.lstToPlay);
 }
 
-void LevelsController::bbtnMovetoTopClick()
+void LevelsController::moveUpOrDownClicked(QObject* sender)
+{
+    m_lists->moveOnePlace(sender == m_page.moveDownButton);
+}
+
+void LevelsController::moveToTopClicked()
 {
     m_lists->moveToEnd(true);
 }
 
-void LevelsController::bbtnMovetoBottomClick()
+void LevelsController::moveToBottomClicked()
 {
     m_lists->moveToEnd(false);
 }
 
-void LevelsController::bbtnRandomizeClick()
+void LevelsController::randomizeClicked()
 {
-    UpdateListTotals();
+    updateListTotals();
     // A fresh seed from the clock at every click.
     std::mt19937_64 random(std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count()));
     m_lists->shuffle(random);
@@ -374,7 +375,7 @@ void LevelsController::bbtnRandomizeClick()
 
 // ---- Skipped levels
 
-bool LevelsController::ProcessSkippedLevels()
+bool LevelsController::processSkippedLevels()
 {
     const QString path = levels::skippedLevelsPath();
     // Read through the line reader alone: it takes regular files only, so a FIFO in its place cannot block.
@@ -385,25 +386,25 @@ bool LevelsController::ProcessSkippedLevels()
         // A list too large to read is there all the same: said once, and kept until the game writes a new one.
         if (!e.isTooLarge())
             return false;
-        ReportErrorOnce(e.text());
+        reportErrorOnce(e.text());
         return true;
     }
     PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
-    TfrmSkipList& dialog = skipListDialog();
+    SkippedLevelsDialog& dialog = skipListDialog();
     dialog.setEntries(entries);
     if (dialog.ask()) {
         m_lists->removeSkipped(dialog.selectedEntries());
         // A file that cannot be deleted is offered again next time; nothing to report.
         QFile::remove(path);
-        UpdateListTotals();
-        SetButtons();
+        updateListTotals();
+        updateButtons();
     }
     return true;
 }
 
-void LevelsController::btnDelSkippedClick()
+void LevelsController::removeSkippedClicked()
 {
-    if (!ProcessSkippedLevels())
+    if (!processSkippedLevels())
         msgbox::information(m_page.window, QStringLiteral("No List"),
                             QStringLiteral("There is no skipped map list right now.  If you run Quake2 and skip "
                                            "maps, you'll be able to selectively delete them from your map list "
@@ -412,18 +413,18 @@ void LevelsController::btnDelSkippedClick()
 
 // ---- Verification before launch
 
-void LevelsController::VerifyPlayList()
+void LevelsController::verifyPlayList()
 {
     // The installation as it is now: levels may have been added or removed since the lists were filled.
     LevelPresence presence(installation().quake2Dir() + q2::MapsSubdir, levels::mapsListPath(), &rescanGameLevels());
     QString answer;
     try {
-        verifyPlayList(m_play, presence, isChecked(m_profile.autoRemove), answer,
-                       [this](const QString& level, QString& verifyResult) {
-                           TVerifyForm dialog(verifyResult, m_page.window);
-                           dialog.setLevel(level);
-                           dialog.ask();
-                       });
+        ::verifyPlayList(m_play, presence, isChecked(m_profile.autoRemove), answer,
+                         [this](const QString& level, QString& verifyResult) {
+                             MissingLevelDialog dialog(verifyResult, m_page.window);
+                             dialog.setLevel(level);
+                             dialog.ask();
+                         });
     } catch (...) {
         m_verifyResult = verifyResultOf(answer);
         throw;
@@ -437,19 +438,19 @@ bool LevelsController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         const LevelsPage& ui = m_page;
-        QListView* list = watched == ui.SrcList->viewport()   ? ui.SrcList
-                          : watched == ui.DstList->viewport() ? ui.DstList
-                                                              : nullptr;
+        QListView* list = watched == ui.lstAvailable->viewport() ? ui.lstAvailable
+                          : watched == ui.lstToPlay->viewport()  ? ui.lstToPlay
+                                                                 : nullptr;
         if (list != nullptr) {
             const auto* move = static_cast<QMouseEvent*>(event);
             const QPoint at = move->position().toPoint();
-            guarded([&] { ListMouseMove(list, move->modifiers(), at.x(), at.y()); });
+            guarded([&] { listMouseMoved(list, move->modifiers(), at.x(), at.y()); });
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
-void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)
+void LevelsController::listMouseMoved(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)
 {
     Q_UNUSED(shift);
     if (m_hoverBusy)
@@ -469,9 +470,9 @@ void LevelsController::ListMouseMove(QObject* sender, Qt::KeyboardModifiers shif
     if (i == m_lastHoverIndex || i < 0)
         return;
 
-    const QPointer<QLabel> label = list == ui.SrcList ? ui.lblSrcMapDesc : ui.lblDstMapDesc;
+    const QPointer<QLabel> label = list == ui.lstAvailable ? ui.lblSrcMapDesc : ui.lblDstMapDesc;
     // The name is taken now: while the label is painted below, a click may already change the list.
-    const QString name = (list == ui.SrcList ? m_available : m_play).at(i);
+    const QString name = (list == ui.lstAvailable ? m_available : m_play).at(i);
     label->setText(QStringLiteral("Searching..."));
     QCoreApplication::processEvents();
     if (label.isNull())

@@ -15,28 +15,28 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QWidget;
-class TfrmSkipList;
+class SkippedLevelsDialog;
 struct Profile;
 struct SessionState;
 
 // The controls of the "Maps" page, and the labels elsewhere that show its totals.
 struct LevelsPage {
     QWidget* window = nullptr; // parent of the dialogs and message boxes
-    QListView* SrcList = nullptr;
-    QListView* DstList = nullptr;
+    QListView* lstAvailable = nullptr;
+    QListView* lstToPlay = nullptr;
     QLabel* lblSrcMapDesc = nullptr;
     QLabel* lblDstMapDesc = nullptr;
-    QPushButton* IncludeBtn = nullptr;
-    QPushButton* IncAllBtn = nullptr;
-    QPushButton* ExcludeBtn = nullptr;
-    QPushButton* ExAllBtn = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* bbtnMoveUp = nullptr;
-    QPushButton* bbtnMoveDown = nullptr;
-    QPushButton* bbtnMovetoTop = nullptr;
-    QPushButton* bbtnMovetoBottom = nullptr;
-    QPushButton* bbtnRandomize = nullptr;
-    QPushButton* btnDelSkipped = nullptr;
+    QPushButton* includeButton = nullptr;
+    QPushButton* includeAllButton = nullptr;
+    QPushButton* excludeButton = nullptr;
+    QPushButton* excludeAllButton = nullptr;
+    QPushButton* refreshButton = nullptr;
+    QPushButton* moveUpButton = nullptr;
+    QPushButton* moveDownButton = nullptr;
+    QPushButton* moveToTopButton = nullptr;
+    QPushButton* moveToBottomButton = nullptr;
+    QPushButton* randomizeButton = nullptr;
+    QPushButton* removeSkippedButton = nullptr;
     QCheckBox* ckOrigLevels = nullptr;
     QLabel* lblMapsCount = nullptr;
     QLabel* lblTotalTime = nullptr;
@@ -69,16 +69,16 @@ public:
 
     // Operations the other parts of the window use.
     void createDialogs();
-    void LoadPlayList();
-    void FillAvailableLevels();
-    void AddIdLevels();
-    void RemoveIdLevels();
-    void SetButtons();
-    void UpdateListTotals();
-    bool ProcessSkippedLevels();
-    void ckOrigLevelsClick();
+    void loadPlayList();
+    void fillAvailableLevels();
+    void addIdLevels();
+    void removeIdLevels();
+    void updateButtons();
+    void updateListTotals();
+    bool processSkippedLevels();
+    void showIdLevelsClicked();
     // The check before launch; the answer is in verifyResult().
-    void VerifyPlayList();
+    void verifyPlayList();
     VerifyResult verifyResult() const { return m_verifyResult; }
     void clearLists();
     // Empties both title labels.
@@ -89,27 +89,27 @@ public:
     bool keepProfileLevelsFile() const { return m_keepProfileLevelsFile; }
 
     // Handlers of the page's controls.
-    void BitBtn1Click();
-    void IncludeBtnClick();
-    void ExcludeBtnClick();
-    void IncAllBtnClick();
-    void ExcAllBtnClick();
+    void refreshClicked();
+    void includeClicked();
+    void excludeClicked();
+    void includeAllClicked();
+    void excludeAllClicked();
     // Move Up and Move Down: the sender decides the direction.
-    void bbtnMoveUpClick(QObject* sender);
-    void bbtnMovetoTopClick();
-    void bbtnMovetoBottomClick();
-    void bbtnRandomizeClick();
-    void btnDelSkippedClick();
+    void moveUpOrDownClicked(QObject* sender);
+    void moveToTopClicked();
+    void moveToBottomClicked();
+    void randomizeClicked();
+    void removeSkippedClicked();
     // The pointer moved over a list's items; x and y are in the list's client area.
-    void ListMouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
+    void listMouseMoved(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
 
-    void MoveSelected(QListView* source, QListView* target);
-    int GetFirstSelection(QListView* list) const;
-    void SetItem(QListView* list, int index);
+    void moveSelected(QListView* source, QListView* target);
+    int firstSelection(QListView* list) const;
+    void selectItem(QListView* list, int index);
 
     LevelListModel& availableLevels() { return m_available; }
     LevelListModel& levelsToPlay() { return m_play; }
-    TfrmSkipList& skipListDialog();
+    SkippedLevelsDialog& skipListDialog();
 
     // The title display's guard against re-entry and the item it shows.
     bool hoverBusy() const { return m_hoverBusy; }
@@ -141,7 +141,7 @@ private:
     LevelListModel m_available{LevelListModel::Order::Sorted};
     LevelListModel m_play{LevelListModel::Order::Insertion};
     std::unique_ptr<LevelLists> m_lists;
-    TfrmSkipList* m_skipList = nullptr; // a child of the main window
+    SkippedLevelsDialog* m_skipList = nullptr; // a child of the main window
     std::function<levels::LevelSearch()> m_levelSearch;
     levels::GameLevels m_game;
 };

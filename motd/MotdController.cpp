@@ -3,7 +3,7 @@
 #include "motd/ServerMessageFile.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
-#include "support/GradButton.h"
+#include "support/GradientButton.h"
 #include "support/MessageBoxes.h"
 #include "support/TextFile.h"
 
@@ -16,16 +16,16 @@
 
 MotdController::MotdController(const MotdPage& page, QString serverMsgPath)
     : m_window(page.window), m_serverMsgPath(std::move(serverMsgPath)), m_editor(*page.reServerMsg),
-      m_white(page.btnMakeWhite), m_green(page.btnMakeGreen), m_singleBar(page.btnSingleBar),
-      m_doubleBar(page.btnDoubleBar)
+      m_white(page.whiteButton), m_green(page.greenButton), m_singleBar(page.singleBarButton),
+      m_doubleBar(page.doubleBarButton)
 {
     m_editor.setupLook();
 
-    if (auto* white = qobject_cast<TGradButton*>(m_white)) {
+    if (auto* white = qobject_cast<GradientButton*>(m_white)) {
         white->setGradColor(QColor(255, 255, 255));
         white->setCaptionColor(Qt::white);
     }
-    if (auto* green = qobject_cast<TGradButton*>(m_green)) {
+    if (auto* green = qobject_cast<GradientButton*>(m_green)) {
         green->setGradColor(QColor(0, 255, 0));
         green->setCaptionColor(Qt::white);
     }
@@ -33,15 +33,15 @@ MotdController::MotdController(const MotdPage& page, QString serverMsgPath)
     m_white->setFocusPolicy(Qt::NoFocus);
     m_green->setFocusPolicy(Qt::NoFocus);
 
-    connect(m_white, &QAbstractButton::clicked, this, guard([this] { btnMakeWhiteClick(); }));
-    connect(m_green, &QAbstractButton::clicked, this, guard([this] { btnMakeGreenClick(); }));
-    connect(m_singleBar, &QAbstractButton::clicked, this, guard([this] { btnBarClick(m_singleBar); }));
-    connect(m_doubleBar, &QAbstractButton::clicked, this, guard([this] { btnBarClick(m_doubleBar); }));
+    connect(m_white, &QAbstractButton::clicked, this, guard([this] { whiteClicked(); }));
+    connect(m_green, &QAbstractButton::clicked, this, guard([this] { greenClicked(); }));
+    connect(m_singleBar, &QAbstractButton::clicked, this, guard([this] { barClicked(m_singleBar); }));
+    connect(m_doubleBar, &QAbstractButton::clicked, this, guard([this] { barClicked(m_doubleBar); }));
 }
 
 MotdController::~MotdController() = default;
 
-void MotdController::GetServerMsg()
+void MotdController::loadServerMessage()
 {
     m_fileNotLoaded = false;
     m_editor.clear();
@@ -51,14 +51,14 @@ void MotdController::GetServerMsg()
     servermessage::Loaded loaded = servermessage::load(m_serverMsgPath);
     m_fileNotLoaded = loaded.keepFile;
     if (loaded.tooLarge)
-        ReportErrorOnce(loaded.error);
+        reportErrorOnce(loaded.error);
     else if (!loaded.error.isEmpty())
-        ReportError(loaded.error);
+        reportError(loaded.error);
     if (loaded.text)
         m_editor.setText(*loaded.text);
 }
 
-void MotdController::DecodeQuakeText(const QByteArray& encoded) { m_editor.setText(quaketext::decode(encoded)); }
+void MotdController::decodeQuakeText(const QByteArray& encoded) { m_editor.setText(quaketext::decode(encoded)); }
 
 std::optional<QByteArray> MotdController::encodeMessage()
 {
@@ -69,9 +69,9 @@ std::optional<QByteArray> MotdController::encodeMessage()
     return encoded;
 }
 
-QByteArray MotdController::EncodeQuakeText() { return encodeMessage().value_or(quaketext::ErrorMarker); }
+QByteArray MotdController::encodeQuakeText() { return encodeMessage().value_or(quaketext::ErrorMarker); }
 
-void MotdController::WriteServerMessage()
+void MotdController::writeServerMessage()
 {
     // Decided on the outcome, not on the marker text, so a message that reads "[Error]" is still written.
     if (m_fileNotLoaded && !m_editor.isModified())
@@ -81,11 +81,11 @@ void MotdController::WriteServerMessage()
                      {msgbox::Button::Ok});
 }
 
-void MotdController::btnMakeGreenClick() { m_editor.setColor(GreenColor); }
+void MotdController::greenClicked() { m_editor.setColor(GreenColor); }
 
-void MotdController::btnMakeWhiteClick() { m_editor.setColor(WhiteColor); }
+void MotdController::whiteClicked() { m_editor.setColor(WhiteColor); }
 
-void MotdController::btnBarClick(QObject* sender)
+void MotdController::barClicked(QObject* sender)
 {
     if (sender == m_singleBar)
         m_editor.appendLine(quaketext::singleBar(), SpecialColor);

@@ -14,10 +14,10 @@ class QWidget;
 struct MotdPage {
     QWidget* window = nullptr; // parent of the message boxes
     QTextEdit* reServerMsg = nullptr;
-    QAbstractButton* btnMakeWhite = nullptr;
-    QAbstractButton* btnMakeGreen = nullptr;
-    QAbstractButton* btnSingleBar = nullptr;
-    QAbstractButton* btnDoubleBar = nullptr;
+    QAbstractButton* whiteButton = nullptr;
+    QAbstractButton* greenButton = nullptr;
+    QAbstractButton* singleBarButton = nullptr;
+    QAbstractButton* doubleBarButton = nullptr;
 };
 
 // The "M.O.T.D." page: the message editor and SERVRMSG.TXT.
@@ -31,21 +31,21 @@ public:
 
     // Loads SERVRMSG.TXT into the editor; a missing or unreadable file leaves it empty, without a word, and so
     // does a file too long to be a message.
-    void GetServerMsg();
+    void loadServerMessage();
     // Writes the editor's message to SERVRMSG.TXT, or deletes the file when there is no message. A line over
     // the limit is reported and leaves the file as it was; a failed write throws AppError. A file that was too
     // long to load stays as it is until the user edits the message.
-    void WriteServerMessage();
+    void writeServerMessage();
 
     // Fills the editor from the file's encoded text.
-    void DecodeQuakeText(const QByteArray& encoded);
+    void decodeQuakeText(const QByteArray& encoded);
     // The editor's message in the file's encoding, or "[Error]" after telling the user a line is too long.
-    QByteArray EncodeQuakeText();
+    QByteArray encodeQuakeText();
 
-    void btnMakeGreenClick();
-    void btnMakeWhiteClick();
+    void greenClicked();
+    void whiteClicked();
     // Both bar buttons: the sender says which bar.
-    void btnBarClick(QObject* sender);
+    void barClicked(QObject* sender);
 
     MotdEditor& editor() { return m_editor; }
     const QString& serverMsgPath() const { return m_serverMsgPath; }

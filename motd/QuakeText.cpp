@@ -31,7 +31,7 @@ QString lineTooLongMessage()
            QStringLiteral(" characters.");
 }
 
-quint8 EncodeSpecialChar(quint8 c)
+quint8 encodeSpecialChar(quint8 c)
 {
     for (const SpecialPiece& p : Pieces)
         if (p.character == c)
@@ -39,7 +39,7 @@ quint8 EncodeSpecialChar(quint8 c)
     return c;
 }
 
-quint8 DecodeSpecialChar(quint8 b)
+quint8 decodeSpecialChar(quint8 b)
 {
     for (const SpecialPiece& p : Pieces)
         if (p.byte == b)
@@ -73,7 +73,7 @@ std::optional<QByteArray> encode(const QuakeText& text)
             if (c.color == GreenColor)
                 b = quint8(c.code ^ 0x80);
             else if (c.color == SpecialColor)
-                b = EncodeSpecialChar(c.code);
+                b = encodeSpecialChar(c.code);
             out.append(char(b));
         }
     }
@@ -95,7 +95,7 @@ QuakeText decode(const QByteArray& bytes)
         } else if (b >= 160) {
             text.append(quint8(b - 128), GreenColor);
         } else if (isSpecialByte(b)) {
-            text.append(DecodeSpecialChar(b), SpecialColor);
+            text.append(decodeSpecialChar(b), SpecialColor);
         } else {
             text.append(b, WhiteColor);
         }

@@ -59,8 +59,8 @@ QString lineTooLongMessage();
 
 // The bar pieces: < - > and « = » stand for the game's bytes 29, 30, 31 and 128, 129, 130.
 // Every other value passes through unchanged.
-quint8 EncodeSpecialChar(quint8 c);
-quint8 DecodeSpecialChar(quint8 b);
+quint8 encodeSpecialChar(quint8 c);
+quint8 decodeSpecialChar(quint8 b);
 
 // A bar of exactly the line limit, of bar-piece characters (single: < - >, double: « = »), not yet coloured.
 QByteArray singleBar();

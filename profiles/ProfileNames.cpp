@@ -38,7 +38,7 @@ QRegularExpression wildcardExpression(const QString& wildcard)
 
 } // namespace
 
-void ProfileNameKeyFilter(QChar& key)
+void profileNameKeyFilter(QChar& key)
 {
     const char16_t c = key.unicode();
     if (c < 32 || isNameCharacter(c))
@@ -53,7 +53,7 @@ QString cleanProfileName(const QString& name)
     for (QChar c : name) {
         if (c.unicode() < 32) // editing keys when typed, never part of a name
             continue;
-        ProfileNameKeyFilter(c);
+        profileNameKeyFilter(c);
         if (!c.isNull())
             clean += c;
     }

@@ -7,7 +7,7 @@
 
 // The typed-key rule of the profile-name field: control characters (Backspace, clipboard shortcuts), "-", "_",
 // digits and the letters A-Z / a-z pass; anything else becomes code 0, which drops the key press.
-void ProfileNameKeyFilter(QChar& key);
+void profileNameKeyFilter(QChar& key);
 
 // The same character rule over a whole name, however it reached the field (typed, pasted, dropped): every
 // character the rule does not let through as a name character is removed, control characters included, so a name

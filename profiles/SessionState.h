@@ -2,9 +2,9 @@
 
 // What the window's pages share for the whole run besides the settings themselves.
 struct SessionState {
-    bool SoundsEnabled = true;
+    bool soundsEnabled = true;
     // Set while settings are being loaded: handlers that react to a control's change stay quiet then.
-    bool LoadingSettings = false;
+    bool loadingSettings = false;
     // The VWep pak is installed.
-    bool Pak2Present = false;
+    bool pak2Present = false;
 };

@@ -122,7 +122,7 @@ QString storedValue(const Profile& profile, const SettingKey& key)
 {
     switch (key.kind) {
     case SettingKind::Check:
-        return CheckStateToText(profile.*std::get<CheckMember>(key.member));
+        return checkStateToText(profile.*std::get<CheckMember>(key.member));
     case SettingKind::Text:
         return profile.*std::get<TextMember>(key.member);
     case SettingKind::Index:
@@ -136,7 +136,7 @@ void setStoredValue(Profile& profile, const SettingKey& key, const QString& valu
 {
     switch (key.kind) {
     case SettingKind::Check:
-        profile.*std::get<CheckMember>(key.member) = TextToCheckState(value);
+        profile.*std::get<CheckMember>(key.member) = textToCheckState(value);
         break;
     case SettingKind::Text:
         profile.*std::get<TextMember>(key.member) = value;

@@ -27,7 +27,7 @@ enum class SettingFile { Program, Profile };
 // Work the load does right around a key, besides putting its value into the control.
 enum class LoadHook {
     None,
-    SoundSwitch,    // after: SoundsEnabled follows the box
+    SoundSwitch,    // after: soundsEnabled follows the box
     EmpathyPanel,   // after: the handicap panel follows the loaded box
     VWepEnable,     // after: the VWep box is usable only with the VWep pak installed
     TrackBarLabels, // after: the kickback and empathy labels show the loaded positions

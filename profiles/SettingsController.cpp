@@ -1,8 +1,8 @@
 #include "profiles/SettingsController.h"
 
-#include "profiles/NewProfileForm.h"
 #include "profiles/PageRules.h"
 #include "profiles/ProfileBinder.h"
+#include "profiles/ProfileNameDialog.h"
 #include "profiles/ProfileNames.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/SessionState.h"
@@ -16,7 +16,7 @@
 #include "support/RadioGroup.h"
 #include "support/Sound.h"
 #include "support/TextUtil.h"
-#include "ui_NewProfileForm.h"
+#include "ui_ProfileNameDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,7 +38,7 @@ namespace {
 
 const QString Untitled = QStringLiteral("untitled");
 
-// Clears LoadingSettings however the scope is left.
+// Clears loadingSettings however the scope is left.
 class LoadingScope {
 public:
     explicit LoadingScope(bool& flag) : m_flag(flag) { m_flag = true; }
@@ -56,14 +56,14 @@ SettingsController::SettingsController(const SettingsPage& page, Profile& profil
                                        SessionState& state, EventSounds& sounds, SettingsHost& host)
     : m_page(page), m_profile(profile), m_binder(binder), m_state(state), m_sounds(sounds), m_host(host)
 {
-    connect(m_page.rsServType, &RadioGroup::clicked, this, guard([this] { rsServTypeClick(); }));
-    connect(m_page.tbKickback, &QSlider::valueChanged, this, guard([this] { tbKickbackChange(); }));
-    connect(m_page.tbEmpathy, &QSlider::valueChanged, this, guard([this] { tbEmpathyChange(); }));
+    connect(m_page.rsServType, &RadioGroup::clicked, this, guard([this] { serverTypeClicked(); }));
+    connect(m_page.tbKickback, &QSlider::valueChanged, this, guard([this] { kickbackChanged(); }));
+    connect(m_page.tbEmpathy, &QSlider::valueChanged, this, guard([this] { empathyChanged(); }));
     // Every change of these boxes runs their handler, also when a load sets them.
-    connect(m_page.cbUseEmpathy, &QCheckBox::stateChanged, this, guard([this] { cbUseEmpathyClick(); }));
-    connect(m_page.cbSoundDisable, &QCheckBox::stateChanged, this, guard([this] { cbSoundDisableClick(); }));
-    m_page.Image2->installEventFilter(this);
-    m_page.Image2->setCursor(Qt::PointingHandCursor);
+    connect(m_page.cbUseEmpathy, &QCheckBox::stateChanged, this, guard([this] { useEmpathyClicked(); }));
+    connect(m_page.cbSoundDisable, &QCheckBox::stateChanged, this, guard([this] { soundDisableClicked(); }));
+    m_page.lblEmpathyPicture->installEventFilter(this);
+    m_page.lblEmpathyPicture->setCursor(Qt::PointingHandCursor);
 
     for (QLineEdit* edit : std::as_const(m_page.numericEdits))
         edit->installEventFilter(this);
@@ -75,26 +75,26 @@ SettingsController::SettingsController(const SettingsPage& page, Profile& profil
         m_page.edSkipKey->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\";]*")), m_page.edSkipKey));
 
-    connect(m_page.defaults, &QPushButton::clicked, this, guard([this] { defaultsClick(); }));
+    connect(m_page.resetAllButton, &QPushButton::clicked, this, guard([this] { resetAllClicked(); }));
 
     // Only a pick by the user switches profiles; the program's own selection changes do not.
-    connect(m_page.cbCurrentUserFiles, &QComboBox::activated, this, guard([this] { cbCurrentUserFilesChange(); }));
-    connect(m_page.bbtnNewProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(true); }));
-    connect(m_page.bbtnCopyProfile, &QPushButton::clicked, this, guard([this] { bbtnNewProfileClick(false); }));
-    connect(m_page.bbtnDeleteProfile, &QPushButton::clicked, this, guard([this] { bbtnDeleteProfileClick(); }));
+    connect(m_page.cbCurrentUserFiles, &QComboBox::activated, this, guard([this] { currentProfileChanged(); }));
+    connect(m_page.newProfileButton, &QPushButton::clicked, this, guard([this] { newOrCopyProfileClicked(true); }));
+    connect(m_page.copyProfileButton, &QPushButton::clicked, this, guard([this] { newOrCopyProfileClicked(false); }));
+    connect(m_page.deleteProfileButton, &QPushButton::clicked, this, guard([this] { deleteProfileClicked(); }));
 }
 
 SettingsController::~SettingsController() = default;
 
 // ---- Loading and saving -------------------------------------------------------------------------------------------
 
-void SettingsController::LoadIniValues()
+void SettingsController::loadIniValues()
 {
     try {
         loadSettings();
     } catch (...) {
         // The caller's remaining steps do not run; leave no half-load flag that would silence the window for good.
-        m_state.LoadingSettings = false;
+        m_state.loadingSettings = false;
         throw;
     }
 }
@@ -102,7 +102,7 @@ void SettingsController::LoadIniValues()
 void SettingsController::loadSettings()
 {
     Profile loaded = m_profile;
-    const profilestore::LoadOutcome outcome = profilestore::load(loaded, installation(), m_state.Pak2Present);
+    const profilestore::LoadOutcome outcome = profilestore::load(loaded, installation(), m_state.pak2Present);
     m_unreadableFiles = outcome.unreadable;
     // The handlers run around each key in the order the keys are read, as the controls take them one by one.
     const QList<SettingKey>& keys = settingkeys::readOrder();
@@ -127,32 +127,32 @@ void SettingsController::runLoadHook(LoadHook hook)
     case LoadHook::None:
         break;
     case LoadHook::SoundSwitch:
-        cbSoundDisableClick();
+        soundDisableClicked();
         break;
     case LoadHook::EmpathyPanel:
-        cbUseEmpathyClick();
+        useEmpathyClicked();
         break;
     case LoadHook::VWepEnable:
-        m_page.chkUseVWeap->setEnabled(m_state.Pak2Present);
+        m_page.chkUseVWeap->setEnabled(m_state.pak2Present);
         break;
     case LoadHook::TrackBarLabels:
-        tbKickbackChange();
-        tbEmpathyChange();
+        kickbackChanged();
+        empathyChanged();
         break;
     case LoadHook::FillConfigList:
-        FillComboFromFiles(installation().quake2Dir() + q2::ConfigSubdir + q2::ConfigPattern, m_page.cbConfigFiles);
+        fillComboFromFiles(installation().quake2Dir() + q2::ConfigSubdir + q2::ConfigPattern, m_page.cbConfigFiles);
         break;
     }
 }
 
-void SettingsController::WriteUserSettings()
+void SettingsController::writeUserSettings()
 {
     m_binder.takeAll();
     profilestore::save(m_profile, installation(), m_unreadableFiles);
     m_host.writeLevelFiles();
 }
 
-void SettingsController::FillComboFromFiles(const QString& pattern, QComboBox* box)
+void SettingsController::fillComboFromFiles(const QString& pattern, QComboBox* box)
 {
     box->clear();
     box->clearEditText();
@@ -167,7 +167,7 @@ void SettingsController::FillComboFromFiles(const QString& pattern, QComboBox* b
 void SettingsController::fillProfileList()
 {
     QComboBox* box = m_page.cbCurrentUserFiles;
-    FillComboFromFiles(installation().programDir() + QStringLiteral("*.ini"), box);
+    fillComboFromFiles(installation().programDir() + QStringLiteral("*.ini"), box);
     const int current = indexOfProfile(profileListEntries(), m_profile.currentUser);
     if (current >= 0)
         box->setCurrentIndex(current);
@@ -188,20 +188,20 @@ QStringList SettingsController::profileListEntries() const
 
 // ---- Settings pages -----------------------------------------------------------------------------------------------
 
-void SettingsController::rsServTypeClick()
+void SettingsController::serverTypeClicked()
 {
     const bool dedicated = m_page.rsServType->itemIndex() == 1;
     m_page.cbRemoteConsole->setEnabled(dedicated);
     m_page.edROPW->setEnabled(dedicated);
-    m_page.Label5->setEnabled(dedicated);
+    m_page.lblRconPassword->setEnabled(dedicated);
 }
 
-void SettingsController::tbKickbackChange()
+void SettingsController::kickbackChanged()
 {
     m_page.lblKickVal->setText(kickbackText(m_page.tbKickback->value()));
 }
 
-void SettingsController::tbEmpathyChange()
+void SettingsController::empathyChanged()
 {
     const EmpathyLabels labels = empathyLabelsFor(m_page.tbEmpathy->value(), QLocale::system());
     m_page.lblT1->setText(labels.firstThreshold);
@@ -210,21 +210,21 @@ void SettingsController::tbEmpathyChange()
     m_page.lblFactor->setText(labels.factor);
 }
 
-void SettingsController::cbUseEmpathyClick()
+void SettingsController::useEmpathyClicked()
 {
     const bool checked = m_page.cbUseEmpathy->checkState() == Qt::Checked;
-    if (m_state.SoundsEnabled && checked && !m_state.LoadingSettings)
+    if (m_state.soundsEnabled && checked && !m_state.loadingSettings)
         m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Empathy), false);
     m_page.pnEmp->setVisible(checked);
 }
 
-void SettingsController::Image2Click()
+void SettingsController::empathyPictureClicked()
 {
     // The picture only ever switches handicapping on.
     m_page.cbUseEmpathy->setCheckState(Qt::Checked);
 }
 
-bool SettingsController::edFragLimitKeyPress(const QString& typed)
+bool SettingsController::acceptsNumericKey(const QString& typed)
 {
     for (const QChar c : typed)
         if (!isNumericEditKey(c))
@@ -232,9 +232,9 @@ bool SettingsController::edFragLimitKeyPress(const QString& typed)
     return true;
 }
 
-void SettingsController::cbSoundDisableClick()
+void SettingsController::soundDisableClicked()
 {
-    m_state.SoundsEnabled = m_page.cbSoundDisable->checkState() == Qt::Unchecked;
+    m_state.soundsEnabled = m_page.cbSoundDisable->checkState() == Qt::Unchecked;
 }
 
 bool SettingsController::eventFilter(QObject* watched, QEvent* event)
@@ -243,16 +243,16 @@ bool SettingsController::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         // Shortcuts (Ctrl+V and the like) are commands, not typed characters.
         const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-        if (!shortcut && !edFragLimitKeyPress(key->text()))
+        if (!shortcut && !acceptsNumericKey(key->text()))
             return true;
-    } else if (event->type() == QEvent::MouseButtonPress && watched == m_page.Image2) {
+    } else if (event->type() == QEvent::MouseButtonPress && watched == m_page.lblEmpathyPicture) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            guarded([this] { Image2Click(); });
+            guarded([this] { empathyPictureClicked(); });
     }
     return QObject::eventFilter(watched, event);
 }
 
-void SettingsController::defaultsClick()
+void SettingsController::resetAllClicked()
 {
     m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
     if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to reset all settings to defaults?")))
@@ -264,14 +264,14 @@ void SettingsController::defaultsClick()
 
 // ---- Profiles -----------------------------------------------------------------------------------------------------
 
-void SettingsController::NewCurrentUser()
+void SettingsController::newCurrentUser()
 {
     // A program INI the load could not read is left as it is, as the saves leave it.
     if (!m_unreadableFiles.contains(installation().programIniPath()))
-        WriteProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), m_profile.currentUser);
+        writeProgramSetting(settingkeys::Section, QStringLiteral("CurrentUser"), m_profile.currentUser);
     std::exception_ptr loadError;
     {
-        LoadingScope loading(m_state.LoadingSettings);
+        LoadingScope loading(m_state.loadingSettings);
         try {
             loadSettings();
         } catch (const AppError&) {
@@ -285,12 +285,12 @@ void SettingsController::NewCurrentUser()
         std::rethrow_exception(loadError);
 }
 
-void SettingsController::cbCurrentUserFilesChange()
+void SettingsController::currentProfileChanged()
 {
     QComboBox* box = m_page.cbCurrentUserFiles;
     const QString picked = box->currentText();
     try {
-        WriteUserSettings();
+        writeUserSettings();
     } catch (...) {
         // The outgoing profile could not be saved, so it stays current; show it as such.
         const int current = indexOfProfile(profileListEntries(), m_profile.currentUser);
@@ -299,13 +299,13 @@ void SettingsController::cbCurrentUserFilesChange()
         throw;
     }
     m_profile.currentUser = picked == u"none" ? Untitled : picked;
-    NewCurrentUser();
+    newCurrentUser();
 }
 
-void SettingsController::bbtnNewProfileClick(bool newButton)
+void SettingsController::newOrCopyProfileClicked(bool newButton)
 {
     m_creatingNewProfile = newButton;
-    TNewProfileForm dialog(m_page.window);
+    ProfileNameDialog dialog(m_page.window);
     if (newButton) {
         dialog.ui().lblProfile->setText(QStringLiteral("What do you want to call the new profile?"));
         dialog.setWindowTitle(QStringLiteral("New Deathmatch Profile"));
@@ -313,18 +313,19 @@ void SettingsController::bbtnNewProfileClick(bool newButton)
         dialog.ui().lblProfile->setText(QStringLiteral("What name do you want to copy the current profile to?"));
         dialog.setWindowTitle(QStringLiteral("Copy Deathmatch Profile"));
     }
-    connect(dialog.ui().bbtnNewOK, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(dialog.ui().okButton, &QPushButton::clicked, &dialog, [this, &dialog] {
         bool close = true; // a failed save ends the dialog too, after its report
-        guarded([&] { close = bbtnNewOKClick(dialog); });
+        guarded([&] { close = profileNameOkClicked(dialog); });
         if (close)
             dialog.accept();
     });
-    connect(dialog.ui().bbtnNewCancel, &QPushButton::clicked, &dialog, [this, &dialog] { bbtnNewCancelClick(dialog); });
+    connect(dialog.ui().cancelButton, &QPushButton::clicked, &dialog,
+            [this, &dialog] { profileNameCancelClicked(dialog); });
     connect(&dialog, &QDialog::rejected, m_page.window, [this] { m_page.window->activateWindow(); });
     dialog.run();
 }
 
-bool SettingsController::bbtnNewOKClick(TNewProfileForm& dialog)
+bool SettingsController::profileNameOkClicked(ProfileNameDialog& dialog)
 {
     QLineEdit* nameEdit = dialog.ui().edProfileName;
     QString name = nameEdit->text();
@@ -343,10 +344,10 @@ bool SettingsController::bbtnNewOKClick(TNewProfileForm& dialog)
     else if (QString::compare(name, installation().exeBaseName(), Qt::CaseInsensitive) == 0)
         name = installation().exeBaseName();
 
-    WriteUserSettings();
+    writeUserSettings();
     m_profile.currentUser = name;
     if (m_creatingNewProfile)
-        NewCurrentUser();
+        newCurrentUser();
 
     QComboBox* box = m_page.cbCurrentUserFiles;
     int index = indexOfProfile(profileListEntries(), name);
@@ -358,12 +359,12 @@ bool SettingsController::bbtnNewOKClick(TNewProfileForm& dialog)
     return true;
 }
 
-void SettingsController::bbtnNewCancelClick(TNewProfileForm& dialog)
+void SettingsController::profileNameCancelClicked(ProfileNameDialog& dialog)
 {
     dialog.reject();
 }
 
-void SettingsController::bbtnDeleteProfileClick()
+void SettingsController::deleteProfileClicked()
 {
     m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
     if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to delete this profile?")))
@@ -373,5 +374,5 @@ void SettingsController::bbtnDeleteProfileClick()
     QFile::remove(installation().profileLevelsPath(user));
     QCoreApplication::processEvents();
     m_profile.currentUser = Untitled;
-    NewCurrentUser();
+    newCurrentUser();
 }

@@ -9,7 +9,7 @@ class EventSounds;
 class ProfileBinder;
 class RadioGroup;
 class SettingsHost;
-class TNewProfileForm;
+class ProfileNameDialog;
 struct SessionState;
 class QCheckBox;
 class QComboBox;
@@ -25,7 +25,7 @@ struct SettingsPage {
     RadioGroup* rsServType = nullptr;
     QCheckBox* cbRemoteConsole = nullptr;
     QLineEdit* edROPW = nullptr;
-    QLabel* Label5 = nullptr;
+    QLabel* lblRconPassword = nullptr;
     QSlider* tbKickback = nullptr;
     QLabel* lblKickVal = nullptr;
     QSlider* tbEmpathy = nullptr;
@@ -35,18 +35,18 @@ struct SettingsPage {
     QLabel* lblFactor = nullptr;
     QCheckBox* cbUseEmpathy = nullptr;
     QWidget* pnEmp = nullptr;
-    QWidget* Image2 = nullptr;
+    QWidget* lblEmpathyPicture = nullptr;
     QCheckBox* cbSoundDisable = nullptr;
     QCheckBox* chkUseVWeap = nullptr;
     QComboBox* cbConfigFiles = nullptr;
     QList<QLineEdit*> numericEdits; // edFragLimit, edTimeLimit, edMaxClients, edTimeOut, edPort
     QList<QLineEdit*> quotedEdits;  // edHost, edPW, edROPW: written between double quotes in Velstrom.cfg
     QLineEdit* edSkipKey = nullptr;
-    QPushButton* defaults = nullptr;
+    QPushButton* resetAllButton = nullptr;
     QComboBox* cbCurrentUserFiles = nullptr;
-    QPushButton* bbtnNewProfile = nullptr;
-    QPushButton* bbtnCopyProfile = nullptr;
-    QPushButton* bbtnDeleteProfile = nullptr;
+    QPushButton* newProfileButton = nullptr;
+    QPushButton* copyProfileButton = nullptr;
+    QPushButton* deleteProfileButton = nullptr;
 };
 
 // The settings pages, the INI files behind them and the profiles: loading every setting into its control,
@@ -62,32 +62,32 @@ public:
     // Puts the program INI and the current profile's INI into the profile and the controls, every missing key at
     // its default. A Teamplay, ServerType, KickBack or Empathy that is not an integer takes its default, and so does
     // an invalid profile name; everything else still loads, then the first such error is thrown (AppError), with
-    // LoadingSettings cleared so that the window stays fully usable.
-    void LoadIniValues();
+    // loadingSettings cleared so that the window stays fully usable.
+    void loadIniValues();
     // Writes the program INI and the current profile's INI from the controls, then the level files. A refused
     // write stops the save at that key (AppError "Unable to write to <path>").
-    void WriteUserSettings();
+    void writeUserSettings();
     // Makes CurrentUser the current profile everywhere: program INI, settings, both level lists.
-    void NewCurrentUser();
+    void newCurrentUser();
 
     // Refills a combo box with the names of the directory entries matching `pattern`, then selects entry 0.
-    void FillComboFromFiles(const QString& pattern, QComboBox* box);
+    void fillComboFromFiles(const QString& pattern, QComboBox* box);
 
     // Settings pages
-    void rsServTypeClick();
-    void tbKickbackChange();
-    void tbEmpathyChange();
-    void cbUseEmpathyClick();
-    void Image2Click();
+    void serverTypeClicked();
+    void kickbackChanged();
+    void empathyChanged();
+    void useEmpathyClicked();
+    void empathyPictureClicked();
     // The numeric edits' key rule; false drops the key press.
-    static bool edFragLimitKeyPress(const QString& typed);
-    void cbSoundDisableClick();
-    void defaultsClick();
+    static bool acceptsNumericKey(const QString& typed);
+    void soundDisableClicked();
+    void resetAllClicked();
 
     // Profiles
-    void cbCurrentUserFilesChange();
-    void bbtnNewProfileClick(bool newButton);
-    void bbtnDeleteProfileClick();
+    void currentProfileChanged();
+    void newOrCopyProfileClicked(bool newButton);
+    void deleteProfileClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,8 +99,8 @@ private:
     QStringList profileListEntries() const;
 
     // The profile dialog's buttons. OK answers whether the dialog may close.
-    bool bbtnNewOKClick(TNewProfileForm& dialog);
-    void bbtnNewCancelClick(TNewProfileForm& dialog);
+    bool profileNameOkClicked(ProfileNameDialog& dialog);
+    void profileNameCancelClicked(ProfileNameDialog& dialog);
 
     SettingsPage m_page;
     Profile& m_profile;

@@ -157,13 +157,13 @@ std::optional<QString> DesktopAssociations::defaultValue(const QString& key) con
     return QString::fromUtf8(commandLine);
 }
 
-QString FindAssociatedProgram(const QString& extension, const AssociationRegistry& registry)
+QString findAssociatedProgram(const QString& extension, const AssociationRegistry& registry)
 {
-    return QuoteText(programPath(associationCommand(extension, registry).value_or(QString())));
+    return quoteText(programPath(associationCommand(extension, registry).value_or(QString())));
 }
 
-QString FindAssociatedProgram(const QString& extension)
+QString findAssociatedProgram(const QString& extension)
 {
     const DesktopAssociations desktop;
-    return FindAssociatedProgram(extension, desktop);
+    return findAssociatedProgram(extension, desktop);
 }

@@ -23,5 +23,5 @@ public:
 
 // The quoted path of the program that opens files of this extension (without dot), or two double quotes when
 // there is none.
-QString FindAssociatedProgram(const QString& extension, const AssociationRegistry& registry);
-QString FindAssociatedProgram(const QString& extension);
+QString findAssociatedProgram(const QString& extension, const AssociationRegistry& registry);
+QString findAssociatedProgram(const QString& extension);

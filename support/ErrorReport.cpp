@@ -17,32 +17,32 @@ const QString& applicationTitle() { return title(); }
 
 void setApplicationTitle(const QString& text) { title() = text; }
 
-void ReportError(const QString& text) { msgbox::error(nullptr, applicationTitle(), text); }
+void reportError(const QString& text) { msgbox::error(nullptr, applicationTitle(), text); }
 
-void ReportErrorOnce(const QString& text)
+void reportErrorOnce(const QString& text)
 {
     static QSet<QString> shown;
     if (shown.contains(text))
         return;
     shown.insert(text);
-    ReportError(text);
+    reportError(text);
 }
 
-void ReportUnreadable(const QString& path, const AppError& error)
+void reportUnreadable(const QString& path, const AppError& error)
 {
     if (error.isTooLarge())
-        ReportErrorOnce(error.text());
+        reportErrorOnce(error.text());
     else
-        ReportError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + error.text());
+        reportError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + error.text());
 }
 
-void ReportException(const std::exception& e)
+void reportException(const std::exception& e)
 {
     const auto* app = dynamic_cast<const AppError*>(&e);
     if (app == nullptr)
-        ReportError(QString::fromLocal8Bit(e.what()));
+        reportError(QString::fromLocal8Bit(e.what()));
     else if (app->isTooLarge())
-        ReportErrorOnce(app->text());
+        reportErrorOnce(app->text());
     else
-        ReportError(app->text());
+        reportError(app->text());
 }

@@ -12,13 +12,13 @@ void setApplicationTitle(const QString& title);
 
 // The one place where an error that ended a user action is shown: a box with its text, titled with the
 // program's title. The program then goes on with the state reached so far.
-void ReportError(const QString& text);
-void ReportException(const std::exception& e);
+void reportError(const QString& text);
+void reportException(const std::exception& e);
 // The same, unless this very text was shown before in this run: for a state of a file that each reload would
-// otherwise report again (a file too large to read; ReportException shows those this way too).
-void ReportErrorOnce(const QString& text);
+// otherwise report again (a file too large to read; reportException shows those this way too).
+void reportErrorOnce(const QString& text);
 // A file that exists but could not be read: "Cannot read <path>: <reason>", or the too-large text, once.
-void ReportUnreadable(const QString& path, const AppError& error);
+void reportUnreadable(const QString& path, const AppError& error);
 
 // Runs `f` and reports whatever it throws; Qt's event dispatch never sees an exception.
 template <class F>
@@ -27,9 +27,9 @@ void guarded(F&& f) noexcept
     try {
         std::forward<F>(f)();
     } catch (const std::exception& e) {
-        ReportException(e);
+        reportException(e);
     } catch (...) {
-        ReportError(QStringLiteral("Unexpected error"));
+        reportError(QStringLiteral("Unexpected error"));
     }
 }
 

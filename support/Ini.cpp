@@ -132,23 +132,22 @@ void iniWrite(const QString& path, const QString& section, const QString& key, c
     file.save();
 }
 
-QString ReadIniSetting(const QString& baseName, const QString& section, const QString& key,
-                       const QString& defaultValue)
+QString readIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& defaultValue)
 {
     return iniRead(installation().iniPath(baseName), section, key, defaultValue);
 }
 
-void WriteIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& value)
+void writeIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& value)
 {
     iniWrite(installation().iniPath(baseName), section, key, value);
 }
 
-QString ReadProgramSetting(const QString& section, const QString& key, const QString& defaultValue)
+QString readProgramSetting(const QString& section, const QString& key, const QString& defaultValue)
 {
-    return ReadIniSetting(installation().exeBaseName(), section, key, defaultValue);
+    return readIniSetting(installation().exeBaseName(), section, key, defaultValue);
 }
 
-void WriteProgramSetting(const QString& section, const QString& key, const QString& value)
+void writeProgramSetting(const QString& section, const QString& key, const QString& value)
 {
-    WriteIniSetting(installation().exeBaseName(), section, key, value);
+    writeIniSetting(installation().exeBaseName(), section, key, value);
 }

@@ -43,8 +43,8 @@ QString iniRead(const QString& path, const QString& section, const QString& key,
 void iniWrite(const QString& path, const QString& section, const QString& key, const QString& value);
 
 // The same on "<program directory><base>.ini" and on the program's own INI file.
-QString ReadIniSetting(const QString& baseName, const QString& section, const QString& key,
+QString readIniSetting(const QString& baseName, const QString& section, const QString& key,
                        const QString& defaultValue);
-void WriteIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& value);
-QString ReadProgramSetting(const QString& section, const QString& key, const QString& defaultValue);
-void WriteProgramSetting(const QString& section, const QString& key, const QString& value);
+void writeIniSetting(const QString& baseName, const QString& section, const QString& key, const QString& value);
+QString readProgramSetting(const QString& section, const QString& key, const QString& defaultValue);
+void writeProgramSetting(const QString& section, const QString& key, const QString& value);

@@ -17,7 +17,7 @@ Installation Installation::fromExecutablePath(const QString& exePath)
     return Installation(info.absolutePath(), info.completeBaseName());
 }
 
-QString Installation::quake2Dir() const { return ParentDirectory(m_programDir); }
+QString Installation::quake2Dir() const { return parentDirectory(m_programDir); }
 
 namespace {
 

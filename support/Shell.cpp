@@ -147,7 +147,7 @@ QUrl documentUrl(const QString& fileName, const QString& directory)
 
 } // namespace
 
-void OpenDocument(const QString& fileOrAddress)
+void openDocument(const QString& fileOrAddress)
 {
     ExecuteFile(fileOrAddress, QString(), QString(), SW_SHOWNORMAL);
 }

@@ -30,5 +30,5 @@ StartedProgram RunProgram(const QString& program, const QStringList& arguments, 
                           const QString& shownAs, Watch watch = Watch::No, const QString& logPath = QString());
 
 // The desktop's default action on a file or address; the result is ignored.
-void OpenDocument(const QString& fileOrAddress);
+void openDocument(const QString& fileOrAddress);
 int ExecuteFile(const QString& fileName, const QString& parameters, const QString& directory, int showMode);

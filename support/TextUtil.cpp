@@ -1,8 +1,8 @@
 #include "support/TextUtil.h"
 
-QString QuoteText(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+QString quoteText(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
-QString ParentDirectory(const QString& path)
+QString parentDirectory(const QString& path)
 {
     QString rest = path;
     if (rest.endsWith(u'/') || rest.endsWith(u'\\'))
@@ -11,7 +11,7 @@ QString ParentDirectory(const QString& path)
     return cut < 0 ? QString() : rest.left(cut);
 }
 
-QString CheckStateToText(Qt::CheckState state)
+QString checkStateToText(Qt::CheckState state)
 {
     switch (state) {
     case Qt::Unchecked:
@@ -23,7 +23,7 @@ QString CheckStateToText(Qt::CheckState state)
     }
 }
 
-Qt::CheckState TextToCheckState(const QString& text)
+Qt::CheckState textToCheckState(const QString& text)
 {
     if (text == u"UNC")
         return Qt::Unchecked;

@@ -4,18 +4,18 @@
 //
 // Workload of n levels: n level files (a third with upper-case names), a maps.lst of n/10 lines, a profile
 // level file of n/4 lines naming installed levels, a qskipped.txt of n/20 of those in another case.
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelsController.h"
+#include "levels/MissingLevelDialog.h"
 #include "levels/ModalDialog.h"
-#include "levels/SkipListForm.h"
-#include "levels/VerifyForm.h"
+#include "levels/SkippedLevelsDialog.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
 #include "support/Sound.h"
-#include "ui_MainForm.h"
-#include "ui_SkipListForm.h"
-#include "ui_VerifyForm.h"
+#include "ui_MainWindow.h"
+#include "ui_MissingLevelDialog.h"
+#include "ui_SkippedLevelsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,7 +62,7 @@ public:
         for (int i = 0; i < levels / 20; ++i)
             m_skipped += levelName(i * 12 + 1).toUpper().toUtf8() + "\r\n";
         activate();
-        m_form = std::make_unique<Tmainform>();
+        m_form = std::make_unique<MainWindow>();
         m_form->createDialogs();
         m_form->ui().ckOrigLevels->setCheckState(Qt::Checked);
         m_form->show();
@@ -80,7 +80,7 @@ public:
     void writeSkipped() { writeFile(programDir() + QStringLiteral("qskipped.txt"), m_skipped); }
     void writeProfile(const QByteArray& lines) { writeFile(programDir() + QStringLiteral("untitled_maps.txt"), lines); }
     const QByteArray& profile() const { return m_profile; }
-    Tmainform& form() { return *m_form; }
+    MainWindow& form() { return *m_form; }
     int levels() const { return m_levels; }
 
     // Both lists as the start-up leaves them, with nothing waiting in qskipped.txt.
@@ -88,7 +88,7 @@ public:
     {
         QFile::remove(programDir() + QStringLiteral("qskipped.txt"));
         m_form->levels().clearLists();
-        m_form->levels().LoadPlayList();
+        m_form->levels().loadPlayList();
     }
 
 private:
@@ -96,7 +96,7 @@ private:
     int m_levels;
     QByteArray m_profile;
     QByteArray m_skipped;
-    std::unique_ptr<Tmainform> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 // Built once per size; gone before the application is.
@@ -114,11 +114,11 @@ Workload& workload(int levels)
 // The dialogs answer at once: every skipped level chosen, every missing level removed.
 int answerDialogs(QDialog& dialog)
 {
-    if (auto* skip = qobject_cast<TfrmSkipList*>(&dialog)) {
-        skip->ui().btnAll->click();
-        skip->ui().btnOK->click();
-    } else if (auto* verify = qobject_cast<TVerifyForm*>(&dialog)) {
-        verify->ui().bbtnYestoAll->click();
+    if (auto* skip = qobject_cast<SkippedLevelsDialog*>(&dialog)) {
+        skip->ui().allButton->click();
+        skip->ui().okButton->click();
+    } else if (auto* verify = qobject_cast<MissingLevelDialog*>(&dialog)) {
+        verify->ui().yesToAllButton->click();
     }
     return dialog.result();
 }
@@ -160,7 +160,7 @@ void BM_LoadPlayList(benchmark::State& state)
         w.form().levels().clearLists();
         w.writeSkipped();
         state.ResumeTiming();
-        w.form().levels().LoadPlayList();
+        w.form().levels().loadPlayList();
     }
     state.counters["available"] = w.form().levels().availableLevels().count();
     state.counters["play"] = w.form().levels().levelsToPlay().count();
@@ -174,9 +174,9 @@ void BM_IncludeAll(benchmark::State& state)
     w.writeProfile({});
     w.startState();
     for (auto _ : state) {
-        w.form().ui().IncAllBtn->click();
+        w.form().ui().includeAllButton->click();
         state.PauseTiming();
-        w.form().ui().ExAllBtn->click();
+        w.form().ui().excludeAllButton->click();
         state.ResumeTiming();
     }
     state.counters["moved"] = w.form().levels().availableLevels().count();
@@ -188,11 +188,11 @@ void BM_ExcludeAll(benchmark::State& state)
     Workload& w = workload(int(state.range(0)));
     w.writeProfile({});
     w.startState();
-    w.form().ui().IncAllBtn->click();
+    w.form().ui().includeAllButton->click();
     for (auto _ : state) {
-        w.form().ui().ExAllBtn->click();
+        w.form().ui().excludeAllButton->click();
         state.PauseTiming();
-        w.form().ui().IncAllBtn->click();
+        w.form().ui().includeAllButton->click();
         state.ResumeTiming();
     }
     state.counters["moved"] = w.form().levels().levelsToPlay().count();
@@ -203,33 +203,33 @@ void BM_ExcludeAll(benchmark::State& state)
 void BM_IncludeHalfSelected(benchmark::State& state)
 {
     Workload& w = workload(int(state.range(0)));
-    Ui::Tmainform& ui = w.form().ui();
+    Ui::MainWindow& ui = w.form().ui();
     for (auto _ : state) {
         state.PauseTiming();
         w.startState();
         QItemSelection every2nd;
-        for (int row = 0; row < ui.SrcList->model()->rowCount(); row += 2)
-            every2nd.select(ui.SrcList->model()->index(row, 0), ui.SrcList->model()->index(row, 0));
-        ui.SrcList->selectionModel()->select(every2nd, QItemSelectionModel::Select);
+        for (int row = 0; row < ui.lstAvailable->model()->rowCount(); row += 2)
+            every2nd.select(ui.lstAvailable->model()->index(row, 0), ui.lstAvailable->model()->index(row, 0));
+        ui.lstAvailable->selectionModel()->select(every2nd, QItemSelectionModel::Select);
         state.ResumeTiming();
-        ui.IncludeBtn->click();
+        ui.includeButton->click();
     }
 }
 
 void BM_ExcludeHalfSelected(benchmark::State& state)
 {
     Workload& w = workload(int(state.range(0)));
-    Ui::Tmainform& ui = w.form().ui();
+    Ui::MainWindow& ui = w.form().ui();
     for (auto _ : state) {
         state.PauseTiming();
         w.startState();
-        ui.IncAllBtn->click();
+        ui.includeAllButton->click();
         QItemSelection every2nd;
-        for (int row = 0; row < ui.DstList->model()->rowCount(); row += 2)
-            every2nd.select(ui.DstList->model()->index(row, 0), ui.DstList->model()->index(row, 0));
-        ui.DstList->selectionModel()->select(every2nd, QItemSelectionModel::Select);
+        for (int row = 0; row < ui.lstToPlay->model()->rowCount(); row += 2)
+            every2nd.select(ui.lstToPlay->model()->index(row, 0), ui.lstToPlay->model()->index(row, 0));
+        ui.lstToPlay->selectionModel()->select(every2nd, QItemSelectionModel::Select);
         state.ResumeTiming();
-        ui.ExcludeBtn->click();
+        ui.excludeButton->click();
     }
 }
 
@@ -238,7 +238,7 @@ void BM_Refresh(benchmark::State& state)
     Workload& w = workload(int(state.range(0)));
     w.startState();
     for (auto _ : state)
-        w.form().ui().BitBtn1->click();
+        w.form().ui().refreshButton->click();
 }
 
 void BM_IdLevelsHideAndShow(benchmark::State& state)
@@ -255,9 +255,9 @@ void BM_Randomize(benchmark::State& state)
 {
     Workload& w = workload(int(state.range(0)));
     w.startState();
-    w.form().ui().IncAllBtn->click();
+    w.form().ui().includeAllButton->click();
     for (auto _ : state)
-        w.form().ui().bbtnRandomize->click();
+        w.form().ui().randomizeButton->click();
 }
 
 void BM_DeleteSkipped(benchmark::State& state)
@@ -268,7 +268,7 @@ void BM_DeleteSkipped(benchmark::State& state)
         w.startState();
         w.writeSkipped();
         state.ResumeTiming();
-        w.form().ui().btnDelSkipped->click();
+        w.form().ui().removeSkippedButton->click();
     }
 }
 
@@ -290,7 +290,7 @@ void BM_VerifyPlayList(benchmark::State& state)
         state.PauseTiming();
         w.startState();
         state.ResumeTiming();
-        w.form().levels().VerifyPlayList();
+        w.form().levels().verifyPlayList();
     }
     state.counters["left"] = w.form().levels().levelsToPlay().count();
     w.writeProfile(w.profile());

@@ -1,10 +1,10 @@
 // Files a user could leave in the program's way: stray bytes in a play list, and files far larger than any the
 // program writes. What the window loads, what it says, and what Close leaves on disk.
 #include "FakeQuake2.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "support/ErrorReport.h"
 #include "support/MessageBoxes.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -67,7 +67,7 @@ QStringList errorTexts()
     return texts;
 }
 
-void closeWindow(Tmainform& form)
+void closeWindow(MainWindow& form)
 {
     form.show();
     form.close();
@@ -126,8 +126,8 @@ void TestHostileFiles::playListBytes()
     auto form = startMainWindow();
     QCOMPARE(form->levels().playList(), shown);
     if (userChange) {
-        form->levels().SetItem(form->ui().DstList, 0);
-        form->levels().ExcludeBtnClick();
+        form->levels().selectItem(form->ui().lstToPlay, 0);
+        form->levels().excludeClicked();
     }
     closeWindow(*form);
     QCOMPARE(errorTexts(), QStringList());
@@ -176,7 +176,7 @@ void TestHostileFiles::largeFiles()
     QCOMPARE(form->levels().availableLevels().names(), QStringList{"q2dm1"});
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("27910"));
     // Reloading the profile does not say it again.
-    guarded([&] { form->settings().NewCurrentUser(); });
+    guarded([&] { form->settings().newCurrentUser(); });
     QCOMPARE(errorTexts().size(), shownMB == 0 ? 0 : 1);
 
     closeWindow(*form);

@@ -1,11 +1,11 @@
 // Start-up, the main window's own buttons and every way of closing it.
 #include "FakeQuake2.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "support/Ini.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
@@ -62,9 +62,9 @@ private Q_SLOTS:
         for (int i = 0; i < pages.size(); ++i)
             QCOMPARE(ui.pcPages->tabText(i), pages[i]);
         QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
-        QCOMPARE(ui.bbtnGo->text(), QStringLiteral("&Go!"));
-        QCOMPARE(ui.BitBtn3->toolTip(), QStringLiteral("Hasta la vista, baby (saving all options, of course)."));
-        QVERIFY(ui.bbtnGo->isDefault());
+        QCOMPARE(ui.goButton->text(), QStringLiteral("&Go!"));
+        QCOMPARE(ui.closeButton->toolTip(), QStringLiteral("Hasta la vista, baby (saving all options, of course)."));
+        QVERIFY(ui.goButton->isDefault());
     }
 
     void tabOrderOfTheButtonRow()
@@ -72,7 +72,8 @@ private Q_SLOTS:
         FakeQuake2 q2;
         auto window = makeMainWindow();
         auto& ui = window->ui();
-        const QList<QWidget*> order{ui.bbtnGo, ui.btnGoClose, ui.defaults, ui.BitBtn3, ui.BitBtn4, ui.pcPages};
+        const QList<QWidget*> order{ui.goButton,    ui.goExitButton, ui.resetAllButton,
+                                    ui.closeButton, ui.aboutButton,  ui.pcPages};
         for (qsizetype i = 0; i + 1 < order.size(); ++i)
             QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
     }
@@ -91,7 +92,7 @@ private Q_SLOTS:
         q2.addLevels({QStringLiteral("dm1.bsp"), QStringLiteral("dm2.bsp")});
         q2.writeProgramFile(QStringLiteral("velstrom.ini"), "[Options]\r\nSoundDisable=" + soundDisable.toUtf8() + "\r\n");
         const QString workingDir = QDir::currentPath();
-        std::unique_ptr<Tmainform> window(startVelstrom());
+        std::unique_ptr<MainWindow> window(startVelstrom());
         const auto shown = msgbox::shown();
         QVERIFY(!shown.isEmpty());
         QCOMPARE(shown.first().caption, QStringLiteral("Warning"));
@@ -110,17 +111,17 @@ private Q_SLOTS:
         FakeQuake2 q2;
         q2.addLevels({QStringLiteral("dm1.bsp"), QStringLiteral("dm2.bsp")});
         int rowsAtWarning = -1;
-        Tmainform* seen = nullptr;
+        MainWindow* seen = nullptr;
         msgbox::onShow([&](const msgbox::Shown& box) {
             if (box.caption != QStringLiteral("Warning"))
                 return;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* form = qobject_cast<Tmainform*>(w)) {
+                if (auto* form = qobject_cast<MainWindow*>(w)) {
                     seen = form;
-                    rowsAtWarning = rows(form->ui().SrcList);
+                    rowsAtWarning = rows(form->ui().lstAvailable);
                 }
         });
-        std::unique_ptr<Tmainform> window(startVelstrom());
+        std::unique_ptr<MainWindow> window(startVelstrom());
         msgbox::onShow({});
         QCOMPARE(seen, window.get());
         QCOMPARE(rowsAtWarning, 0);
@@ -130,7 +131,7 @@ private Q_SLOTS:
     {
         FakeQuake2 q2;
         msgbox::script({msgbox::Button::Yes});
-        std::unique_ptr<Tmainform> window(startVelstrom());
+        std::unique_ptr<MainWindow> window(startVelstrom());
         const auto shown = msgbox::shown();
         QCOMPARE(shown.size(), 2);
         // With no program associated with text files the command starts with two quotes, and the system's
@@ -151,7 +152,7 @@ private Q_SLOTS:
         QFETCH(QString, game);
         FakeQuake2 q2;
         q2.installGame(game);
-        std::unique_ptr<Tmainform> window(startVelstrom());
+        std::unique_ptr<MainWindow> window(startVelstrom());
         QVERIFY(msgbox::shown().isEmpty());
         QVERIFY(q2.sounds().names().isEmpty());
         QVERIFY(window->isVisible());
@@ -172,10 +173,10 @@ private Q_SLOTS:
         auto window = startMainWindow();
         window->show();
         window->ui().cbSoundDisable->setChecked(soundsOff);
-        window->state().SoundsEnabled = !soundsOff;
+        window->state().soundsEnabled = !soundsOff;
         bool hiddenWhenSounding = false;
         struct Probe : SoundOutput {
-            Tmainform* form;
+            MainWindow* form;
             bool* hidden;
             RecordingSound* record;
             void play(const QString& name, bool wait) override
@@ -188,7 +189,7 @@ private Q_SLOTS:
         probe.hidden = &hiddenWhenSounding;
         probe.record = &q2.sounds();
         SoundOutput* previous = setSoundOutput(&probe);
-        QTest::mouseClick(window->ui().BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(window->ui().closeButton, Qt::LeftButton);
         setSoundOutput(previous);
 
         QVERIFY(!window->isVisible());
@@ -252,13 +253,13 @@ private Q_SLOTS:
             if (!done)
                 qFatal("the start blocked on a FIFO");
         });
-        std::unique_ptr<Tmainform> window(startVelstrom());
+        std::unique_ptr<MainWindow> window(startVelstrom());
         // The title of the level that is a FIFO.
-        QListView* list = window->ui().SrcList;
+        QListView* list = window->ui().lstAvailable;
         const QModelIndexList fifo = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("fifo"));
         QCOMPARE(fifo.size(), 1);
         const QPoint at = list->visualRect(fifo.first()).center();
-        window->levels().ListMouseMove(list, Qt::NoModifier, at.x(), at.y());
+        window->levels().listMouseMoved(list, Qt::NoModifier, at.x(), at.y());
         QCOMPARE(window->ui().lblSrcMapDesc->text(), QStringLiteral("fifo")); // no title: the name stands
         done = true;
         watchdog.join();
@@ -293,14 +294,14 @@ private Q_SLOTS:
         auto& ui = window->ui();
         ui.pcPages->setCurrentWidget(ui.tsServer);
         window->levels().setLastHoverIndex(4);
-        QVERIFY(!window->state().Pak2Present);
+        QVERIFY(!window->state().pak2Present);
         q2.writePak2();
         QDir::setCurrent(QDir::tempPath());
-        window->FormCreate();
+        window->initialise();
         QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
-        QVERIFY(window->state().Pak2Present);
+        QVERIFY(window->state().pak2Present);
         QCOMPARE(window->levels().lastHoverIndex(), -1);
-        QVERIFY(!window->state().LoadingSettings);
+        QVERIFY(!window->state().loadingSettings);
         QCOMPARE(window->motd().serverMsgPath(), q2.file(QStringLiteral("SERVRMSG.TXT")));
         // Every path is absolute: the window leaves the process's working directory alone.
         QCOMPARE(QDir::currentPath(), QDir::tempPath());
@@ -313,10 +314,10 @@ private Q_SLOTS:
         auto window = makeMainWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QSignalSpy go(window->ui().bbtnGo, &QPushButton::clicked);
-        QSignalSpy refresh(window->ui().BitBtn1, &QPushButton::clicked);
-        window->ui().BitBtn1->setFocus();
-        QTest::keyClick(window->ui().BitBtn1, Qt::Key_Return);
+        QSignalSpy go(window->ui().goButton, &QPushButton::clicked);
+        QSignalSpy refresh(window->ui().refreshButton, &QPushButton::clicked);
+        window->ui().refreshButton->setFocus();
+        QTest::keyClick(window->ui().refreshButton, Qt::Key_Return);
         QCOMPARE(refresh.count(), 1);
         QCOMPARE(go.count(), 0);
         window->ui().pcPages->setFocus();

@@ -3,7 +3,7 @@
 #include "ArchiveWriter.h"
 #include "BspWriter.h"
 #include "StandInGame.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "support/Installation.h"
 #include "support/MessageBoxes.h"
 
@@ -98,18 +98,18 @@ QString FakeQuake2::launchLog() const
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-std::unique_ptr<Tmainform> makeMainWindow()
+std::unique_ptr<MainWindow> makeMainWindow()
 {
-    auto window = std::make_unique<Tmainform>();
+    auto window = std::make_unique<MainWindow>();
     window->createDialogs();
     QDir::setCurrent(installation().programDir());
     return window;
 }
 
-std::unique_ptr<Tmainform> startMainWindow()
+std::unique_ptr<MainWindow> startMainWindow()
 {
     auto window = makeMainWindow();
-    window->levels().LoadPlayList();
+    window->levels().loadPlayList();
     return window;
 }
 

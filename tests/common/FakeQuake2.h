@@ -2,7 +2,7 @@
 // A throw-away Quake 2 installation for tests, and the seams every GUI test needs.
 #include "support/Sound.h"
 // The window's pages, as the GUI tests drive them.
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "launch/LaunchController.h"
 #include "levels/LevelsController.h"
 #include "motd/MotdController.h"
@@ -17,7 +17,7 @@
 
 #include <memory>
 
-class Tmainform;
+class MainWindow;
 
 namespace velstrom::test {
 
@@ -75,8 +75,8 @@ private:
 };
 
 // The main window over a fake installation, as the program starts it (without showing it).
-std::unique_ptr<Tmainform> makeMainWindow();
+std::unique_ptr<MainWindow> makeMainWindow();
 // The same, then the first fill of the lists, as the start-up does.
-std::unique_ptr<Tmainform> startMainWindow();
+std::unique_ptr<MainWindow> startMainWindow();
 
 } // namespace velstrom::test

@@ -4,7 +4,7 @@
 #include "RealServer.h"
 #include "TestClient.h"
 
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/ServerWindow.h"
 #include "support/GameProcess.h"
 #include "support/Installation.h"
@@ -12,7 +12,7 @@
 #include "support/Quake2Paths.h"
 #include "support/RadioGroup.h"
 #include "support/TextFile.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -59,7 +59,7 @@ private:
 };
 
 // A dedicated server on a free port with a remote console, set in the window as an operator sets it.
-quint16 dedicatedServer(Ui::Tmainform& ui)
+quint16 dedicatedServer(Ui::MainWindow& ui)
 {
     const quint16 port = freeUdpPort();
     ui.rsServType->setItemIndex(1);
@@ -95,7 +95,7 @@ private Q_SLOTS:
         window->show();
         dedicatedServer(window->ui());
 
-        window->ui().btnGoClose->click();
+        window->ui().goExitButton->click();
 
         QTRY_COMPARE_WITH_TIMEOUT(msgbox::shown().size(), 1, StartMs);
         const msgbox::Shown box = msgbox::shown().first();
@@ -120,7 +120,7 @@ private Q_SLOTS:
         window->show();
         const quint16 port = dedicatedServer(window->ui());
 
-        window->ui().bbtnGo->click();
+        window->ui().goButton->click();
 
         auto* serverWindow = window->findChild<ServerWindow*>();
         QVERIFY(serverWindow && serverWindow->process());
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(players->rowCount() == 1 && players->item(0, 0)->text() == QStringLiteral("visitor"),
                                  StartMs);
 
-        serverWindow->findChild<QPushButton*>(QStringLiteral("btnSkipLevel"))->click();
+        serverWindow->findChild<QPushButton*>(QStringLiteral("skipLevelButton"))->click();
         QTRY_COMPARE_WITH_TIMEOUT(client.levelsEntered(), 2, StartMs);
         QCOMPARE(client.level(), QStringLiteral("ew_plain"));
         QTRY_VERIFY_WITH_TIMEOUT(text(serverWindow, "lblLevel").contains(QStringLiteral("ew_plain")), StartMs);
@@ -146,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(output);
         QTRY_COMPARE_WITH_TIMEOUT(output->toPlainText().count(QStringLiteral("Velstrom: kickback")), 2, StartMs);
 
-        serverWindow->findChild<QPushButton*>(QStringLiteral("btnStop"))->click();
+        serverWindow->findChild<QPushButton*>(QStringLiteral("stopButton"))->click();
         QTRY_VERIFY_WITH_TIMEOUT(!serverWindow->process()->isRunning(), StartMs);
         QTRY_VERIFY(text(serverWindow, "lblState").startsWith(QStringLiteral("Stopped")));
     }

@@ -2,7 +2,7 @@
 // stand-in game records where it ran and which words it got.
 #include "FakeQuake2.h"
 #include "StandInGame.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "launch/BatchScript.h"
 #include "launch/LaunchController.h"
 #include "launch/StartFailure.h"
@@ -11,7 +11,7 @@
 #include "support/ErrorReport.h"
 #include "support/MessageBoxes.h"
 #include "support/RadioGroup.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,12 +38,12 @@
 
 using namespace velstrom::test;
 
-using Setup = std::function<void(Ui::Tmainform&)>;
+using Setup = std::function<void(Ui::MainWindow&)>;
 Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
-QList<QCheckBox*> deathmatchBoxes(Ui::Tmainform& ui)
+QList<QCheckBox*> deathmatchBoxes(Ui::MainWindow& ui)
 {
     return {ui.cbHealth,       ui.cbPowerups,      ui.cbAllowArmor,   ui.cbAllowExit,  ui.cbInstPower,
             ui.cbSameMap,      ui.cbSpawnFarthest, ui.cbForceRespawn, ui.cbWeaponStay, ui.cbFalling,
@@ -51,7 +51,7 @@ QList<QCheckBox*> deathmatchBoxes(Ui::Tmainform& ui)
 }
 
 // A listen server with every box off: the state every test starts from, whatever the profile's defaults are.
-void plainServer(Ui::Tmainform& ui)
+void plainServer(Ui::MainWindow& ui)
 {
     for (QCheckBox* box : deathmatchBoxes(ui))
         box->setCheckState(Qt::Unchecked);
@@ -77,7 +77,7 @@ void plainServer(Ui::Tmainform& ui)
 }
 
 // The profile the launch tests start: dedicated, logged, no port, an extra script of the user's.
-void dedicatedLoggedServer(Ui::Tmainform& ui)
+void dedicatedLoggedServer(Ui::MainWindow& ui)
 {
     plainServer(ui);
     ui.rsServType->setItemIndex(1);
@@ -228,16 +228,16 @@ void TestLaunchWindow::configScriptIsExact_data()
     };
 
     QTest::newRow("plain server, empty play list")
-        << Setup([](Ui::Tmainform&) {}) << QStringList() << head + dmflags(2315) + server + plainTail;
+        << Setup([](Ui::MainWindow&) {}) << QStringList() << head + dmflags(2315) + server + plainTail;
     QTest::newRow("all boxes unchecked, teams by model")
-        << Setup([](Ui::Tmainform& ui) { ui.rgTeamplay->setItemIndex(2); }) << QStringList()
+        << Setup([](Ui::MainWindow& ui) { ui.rgTeamplay->setItemIndex(2); }) << QStringList()
         << head + dmflags(2443) + server + plainTail;
-    QTest::newRow("the five inverted boxes checked, teamplay disabled") << Setup([](Ui::Tmainform& ui) {
+    QTest::newRow("the five inverted boxes checked, teamplay disabled") << Setup([](Ui::MainWindow& ui) {
         for (QCheckBox* box : {ui.cbHealth, ui.cbPowerups, ui.cbFalling, ui.cbAllowArmor, ui.cbFriendlyFire})
             box->setCheckState(Qt::Checked);
     }) << QStringList() << head + dmflags(0) + server + plainTail;
     QTest::newRow("every box checked, teams by skin")
-        << Setup([](Ui::Tmainform& ui) {
+        << Setup([](Ui::MainWindow& ui) {
                for (QCheckBox* box : deathmatchBoxes(ui))
                    box->setCheckState(Qt::Checked);
                ui.rgTeamplay->setItemIndex(1);
@@ -245,7 +245,7 @@ void TestLaunchWindow::configScriptIsExact_data()
         << QStringList()
         << head + dmflags(4 + 16 + 32 + 64 + 512 + 1024 + 4096 + 8192 + 16384 + 32768) + server +
                "set cheats \"1\"\r\nset kickback \"1000\"\r\nset usevweap \"0\"\r\n";
-    QTest::newRow("greyed boxes count for nothing") << Setup([](Ui::Tmainform& ui) {
+    QTest::newRow("greyed boxes count for nothing") << Setup([](Ui::MainWindow& ui) {
         for (QCheckBox* box : deathmatchBoxes(ui))
             box->setCheckState(Qt::PartiallyChecked);
         ui.cbUseEmpathy->setCheckState(Qt::PartiallyChecked);
@@ -253,21 +253,21 @@ void TestLaunchWindow::configScriptIsExact_data()
         ui.edROPW->setText(QStringLiteral("secret"));
         ui.chkUseVWeap->setCheckState(Qt::PartiallyChecked);
     }) << QStringList() << head + dmflags(0) + server + plainTail;
-    QTest::newRow("kickback at 10") << Setup([](Ui::Tmainform& ui) { ui.tbKickback->setValue(10); }) << QStringList()
+    QTest::newRow("kickback at 10") << Setup([](Ui::MainWindow& ui) { ui.tbKickback->setValue(10); }) << QStringList()
                                     << head + dmflags(2315) + server +
                                            "set cheats \"0\"\r\nset kickback \"500\"\r\nset usevweap \"0\"\r\n";
-    QTest::newRow("kickback at 100") << Setup([](Ui::Tmainform& ui) { ui.tbKickback->setValue(100); }) << QStringList()
+    QTest::newRow("kickback at 100") << Setup([](Ui::MainWindow& ui) { ui.tbKickback->setValue(100); }) << QStringList()
                                      << head + dmflags(2315) + server +
                                             "set cheats \"0\"\r\nset kickback \"5000\"\r\nset usevweap \"0\"\r\n";
     QTest::newRow("skip key bound right after the kickback")
-        << Setup([](Ui::Tmainform& ui) { ui.edSkipKey->setText(QStringLiteral("k")); }) << QStringList()
+        << Setup([](Ui::MainWindow& ui) { ui.edSkipKey->setText(QStringLiteral("k")); }) << QStringList()
         << head + dmflags(2315) + server +
                "set cheats \"0\"\r\nset kickback \"1000\"\r\nbind k \"sv skip\";\r\nset usevweap \"0\"\r\n";
     QTest::newRow("handicapping off, whatever the bar says")
-        << Setup([](Ui::Tmainform& ui) { ui.tbEmpathy->setValue(2); }) << QStringList()
+        << Setup([](Ui::MainWindow& ui) { ui.tbEmpathy->setValue(2); }) << QStringList()
         << head + dmflags(2315) + server + plainTail;
     QTest::newRow("handicapping on at 2")
-        << Setup([](Ui::Tmainform& ui) {
+        << Setup([](Ui::MainWindow& ui) {
                ui.cbUseEmpathy->setCheckState(Qt::Checked);
                ui.tbEmpathy->setValue(2);
            })
@@ -275,10 +275,10 @@ void TestLaunchWindow::configScriptIsExact_data()
         << head + dmflags(2315) + server +
                "set cheats \"0\"\r\nset kickback \"1000\"\r\nset empathyfactor \"3.5\"\r\nset usevweap \"0\"\r\n";
     QTest::newRow("remote console off, a password typed")
-        << Setup([](Ui::Tmainform& ui) { ui.edROPW->setText(QStringLiteral("secret")); }) << QStringList()
+        << Setup([](Ui::MainWindow& ui) { ui.edROPW->setText(QStringLiteral("secret")); }) << QStringList()
         << head + dmflags(2315) + server + plainTail;
     QTest::newRow("remote console on")
-        << Setup([](Ui::Tmainform& ui) {
+        << Setup([](Ui::MainWindow& ui) {
                ui.rsServType->setItemIndex(1);
                ui.cbRemoteConsole->setCheckState(Qt::Checked);
                ui.edROPW->setText(QStringLiteral("secret"));
@@ -287,11 +287,12 @@ void TestLaunchWindow::configScriptIsExact_data()
         << head + dmflags(2315) + server +
                "set cheats \"0\"\r\nset kickback \"1000\"\r\nrcon_password \"secret\"\r\nset usevweap \"0\"\r\n";
     QTest::newRow("first level of the play list, VWep")
-        << Setup([](Ui::Tmainform& ui) { ui.chkUseVWeap->setCheckState(Qt::Checked); }) << QStringList{"q2dm3", "q2dm1"}
+        << Setup([](Ui::MainWindow& ui) { ui.chkUseVWeap->setCheckState(Qt::Checked); })
+        << QStringList{"q2dm3", "q2dm1"}
         << head + dmflags(2315) + server +
                "set cheats \"0\"\r\nset kickback \"1000\"\r\nmap q2dm3\r\nset usevweap \"1\"\r\n";
     QTest::newRow("values as they stand")
-        << Setup([](Ui::Tmainform& ui) {
+        << Setup([](Ui::MainWindow& ui) {
                ui.edFragLimit->clear();
                ui.edHost->setText(QStringLiteral("Bob's \"Best\" Server"));
                ui.edPW->setText(QStringLiteral("pa\"ss"));
@@ -364,12 +365,12 @@ void TestLaunchWindow::goStartsTheServer()
     auto window = startMainWindow();
     window->show();
     dedicatedLoggedServer(window->ui());
-    window->state().SoundsEnabled = true;
+    window->state().soundsEnabled = true;
     q2.sounds().clear();
     // The message editor is empty: the launch writes the message by removing this file.
     q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "a message from elsewhere\r\n");
 
-    window->ui().bbtnGo->click();
+    window->ui().goButton->click();
 
     QCOMPARE(msgbox::shown().size(), 0);
     QCOMPARE(q2.readProgramFile(QStringLiteral("QLevels.TXT")), QByteArray("q2dm2\r\nq2dm1\r\n"));
@@ -386,7 +387,7 @@ void TestLaunchWindow::goStartsTheServer()
 
     // So a second Go writes the script to the same place and starts the game the same way.
     window->ui().edHost->setText(QStringLiteral("Second Round"));
-    window->ui().bbtnGo->click();
+    window->ui().goButton->click();
     QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()), (QStringList{started, started}));
     QVERIFY(q2.readProgramFile(QStringLiteral("Velstrom.cfg")).contains("set hostname \"Second Round\""));
     QVERIFY(!QFileInfo::exists(q2.quake2Dir() + QStringLiteral("/Velstrom.cfg")));
@@ -410,7 +411,7 @@ void TestLaunchWindow::goAndGoExitWhenTheGameCannotStart()
     window->show();
     dedicatedLoggedServer(window->ui());
 
-    (goExit ? window->ui().btnGoClose : window->ui().bbtnGo)->click();
+    (goExit ? window->ui().goExitButton : window->ui().goButton)->click();
 
     // No engine anywhere: the message names the Windows game and the words as the game would get them.
     const QString commandLine = QStringLiteral("quake2.exe +set dedicated 1 +set logfile 1 +deathmatch 1 "
@@ -437,10 +438,10 @@ void TestLaunchWindow::goExitStartsAndCloses()
     dedicatedLoggedServer(window->ui());
     // q2pro listens on net_port alone, so a port goes to the game under both names.
     window->ui().edPort->setText(QStringLiteral("27960"));
-    window->state().SoundsEnabled = true;
+    window->state().soundsEnabled = true;
     q2.sounds().clear();
 
-    window->ui().btnGoClose->click();
+    window->ui().goExitButton->click();
 
     QStringList args = dedicatedLoggedArgs(q2.quake2Dir());
     const qsizetype afterDeathmatch = args.indexOf("+deathmatch") + 2;
@@ -482,8 +483,8 @@ void TestLaunchWindow::abortStartupChangesNothing()
     const auto before = snapshot(q2.programDir());
 
     {
-        AnswerMissingLevels abort(QStringLiteral("bbtnAbort"));
-        (goExit ? window->ui().btnGoClose : window->ui().bbtnGo)->click();
+        AnswerMissingLevels abort(QStringLiteral("abortButton"));
+        (goExit ? window->ui().goExitButton : window->ui().goButton)->click();
         QCOMPARE(abort.asked, 1);
     }
 
@@ -496,8 +497,8 @@ void TestLaunchWindow::abortStartupChangesNothing()
 
     // Nothing was started: the next start is the first one the game records.
     {
-        AnswerMissingLevels keep(QStringLiteral("bbtnNo"));
-        window->ui().bbtnGo->click();
+        AnswerMissingLevels keep(QStringLiteral("noButton"));
+        window->ui().goButton->click();
     }
     QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()).size(), 1);
 }
@@ -514,8 +515,8 @@ void TestLaunchWindow::automaticRemoval()
     window->ui().cbAutoRemove->setCheckState(Qt::Checked);
 
     {
-        AnswerMissingLevels abort(QStringLiteral("bbtnAbort"));
-        window->ui().bbtnGo->click();
+        AnswerMissingLevels abort(QStringLiteral("abortButton"));
+        window->ui().goButton->click();
         QCOMPARE(abort.asked, 0);
     }
 
@@ -543,7 +544,7 @@ void TestLaunchWindow::readOnlyProgramDirectory()
 
     {
         const ReadOnlyDirectory readOnly(q2.programDir());
-        window->ui().bbtnGo->click();
+        window->ui().goButton->click();
     }
 
     QCOMPARE(msgbox::shown().size(), 1);
@@ -554,7 +555,7 @@ void TestLaunchWindow::readOnlyProgramDirectory()
 
     // Nothing was started: once the directory may be written again, the next Go is the first start.
     msgbox::clearShown();
-    window->ui().bbtnGo->click();
+    window->ui().goButton->click();
     QCOMPARE(msgbox::shown().size(), 0);
     QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()).size(), 1);
 }
@@ -571,7 +572,7 @@ void TestLaunchWindow::batchScriptStartsWhatGoStarts()
     dedicatedLoggedServer(window->ui());
     const QString cwd = QDir::currentPath();
 
-    window->ui().bbtnCreateVELBatFile->click();
+    window->ui().createScriptButton->click();
 
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown().first().caption, QStringLiteral("Information"));
@@ -586,7 +587,7 @@ void TestLaunchWindow::batchScriptStartsWhatGoStarts()
     // The script carries only the command line.
     QVERIFY(!QFileInfo::exists(q2.file(QStringLiteral("Velstrom.cfg"))));
 
-    window->ui().bbtnGo->click();
+    window->ui().goButton->click();
     QTRY_COMPARE(launchEntriesIn(q2.quake2Dir()).size(), 1);
     QCOMPARE(q2.readProgramFile(QStringLiteral("Velstrom.cfg")), dedicatedLoggedScript("q2dm1"));
 
@@ -608,7 +609,7 @@ void TestLaunchWindow::batchScriptThatCannotBeWritten()
     QVERIFY(QDir().mkpath(q2.file(QStringLiteral("velstrom.sh"))));
     auto window = startMainWindow();
 
-    window->ui().bbtnCreateVELBatFile->click();
+    window->ui().createScriptButton->click();
 
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown().first().icon, msgbox::Icon::Error);
@@ -654,8 +655,8 @@ void TestLaunchWindow::theEngineForTheServerType()
     QVERIFY(label != nullptr);
     QCOMPARE(label->toolTip(), "Starts: " + engine + " (in " + engineDir + ")");
 
-    window->ui().bbtnGo->click();
-    window->ui().bbtnCreateVELBatFile->click();
+    window->ui().goButton->click();
+    window->ui().createScriptButton->click();
 
     QStringList args = dedicatedLoggedArgs(q2.quake2Dir());
     if (serverType == 0)
@@ -719,7 +720,7 @@ void TestLaunchWindow::aServerThatStopsAtStart()
     QElapsedTimer clock;
     clock.start();
 
-    (goExit ? window->ui().btnGoClose : window->ui().bbtnGo)->click();
+    (goExit ? window->ui().goExitButton : window->ui().goButton)->click();
 
     if (goExit) {
         // Go/Exit has waited for the server's fate: the box, or the program gone once the server ran for a moment.

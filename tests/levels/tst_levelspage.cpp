@@ -3,17 +3,17 @@
 // before launch and the titles under the lists.
 #include "FakeQuake2.h"
 #include "Unprivileged.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "common/BspWriter.h"
 #include "levels/LevelsController.h"
+#include "levels/MissingLevelDialog.h"
 #include "levels/ModalDialog.h"
-#include "levels/SkipListForm.h"
-#include "levels/VerifyForm.h"
+#include "levels/SkippedLevelsDialog.h"
 #include "support/AppError.h"
 #include "support/MessageBoxes.h"
-#include "ui_MainForm.h"
-#include "ui_SkipListForm.h"
-#include "ui_VerifyForm.h"
+#include "ui_MainWindow.h"
+#include "ui_MissingLevelDialog.h"
+#include "ui_SkippedLevelsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,11 +61,11 @@ QList<int> selected(QListView* view)
 }
 
 // Sets the id levels box as a settings load does, without the box's handler acting.
-void setIdLevelsQuietly(Tmainform& form, Qt::CheckState state)
+void setIdLevelsQuietly(MainWindow& form, Qt::CheckState state)
 {
-    form.state().LoadingSettings = true;
+    form.state().loadingSettings = true;
     form.ui().ckOrigLevels->setCheckState(state);
-    form.state().LoadingSettings = false;
+    form.state().loadingSettings = false;
 }
 
 QStringList errorTexts()
@@ -161,14 +161,14 @@ void TestLevelsPage::startupFillsBothLists()
                            "q2dm2\r\n\r\n   \r\nQ2DM2\r\nq2dm3 \r\nbase1\r\nnowhere\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Checked);
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
 
     LevelsController& levels = form->levels();
     QCOMPARE(names(levels.levelsToPlay()), (QStringList{"q2dm2", "q2dm3 ", "base1", "nowhere"}));
     // Q2DM1 is a file and an id level: listed once. "q2dm3 " is another name than q2dm3.
     QCOMPARE(names(levels.availableLevels()), (QStringList{".hidden", "folder", "Mine", "Q2DM1", "q2dm3"}));
     QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("4 maps in list"));
-    QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().ExAllBtn->isEnabled());
+    QVERIFY(form->ui().includeButton->isEnabled() && form->ui().excludeAllButton->isEnabled());
     QVERIFY(errorTexts().isEmpty());
     QCOMPARE(form->levels().playList(), names(levels.levelsToPlay()));
 }
@@ -180,7 +180,7 @@ void TestLevelsPage::startupWithUnreadableMapsListStillLoadsThePlayList()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\nbase1\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Checked);
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     QCOMPARE(errorTexts(), QStringList{"File not found"});
     QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"q2dm2", "base1"}));
     QCOMPARE(names(form->levels().availableLevels()), QStringList{"q2dm1"});
@@ -193,10 +193,10 @@ void TestLevelsPage::refreshShowsNewLevelsOnly()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     m_q2->addLevels({"NEW.BSP", "Q2DM2.bsp"});
     m_q2->sounds().clear();
-    form->ui().BitBtn1->click();
+    form->ui().refreshButton->click();
     QCOMPARE(names(form->levels().availableLevels()), (QStringList{"NEW", "q2dm1"}));
     QCOMPARE(names(form->levels().levelsToPlay()), QStringList{"q2dm2"});
     QCOMPARE(m_q2->sounds().names(), QStringList{"SND_REFRESH"});
@@ -207,12 +207,12 @@ void TestLevelsPage::refreshAfterIncludeAllEnablesTheButtons()
     m_q2->addLevels({"a.bsp", "b.bsp"});
     auto form = startMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->ui().IncAllBtn->click();
-    QVERIFY(!form->ui().IncludeBtn->isEnabled() && !form->ui().IncAllBtn->isEnabled());
+    form->ui().includeAllButton->click();
+    QVERIFY(!form->ui().includeButton->isEnabled() && !form->ui().includeAllButton->isEnabled());
     m_q2->addLevel(QStringLiteral("c.bsp"));
-    form->ui().BitBtn1->click();
+    form->ui().refreshButton->click();
     QCOMPARE(names(form->levels().availableLevels()), QStringList{"c"});
-    QVERIFY(form->ui().IncludeBtn->isEnabled() && form->ui().IncAllBtn->isEnabled());
+    QVERIFY(form->ui().includeButton->isEnabled() && form->ui().includeAllButton->isEnabled());
 }
 
 void TestLevelsPage::brokenArchiveToldOnce()
@@ -222,8 +222,8 @@ void TestLevelsPage::brokenArchiveToldOnce()
     QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(QByteArray("PACK\xff\xff\xff\x7f\0\0\0\0", 12)) == 12);
     broken.close();
     auto form = makeMainWindow();
-    form->levels().LoadPlayList();
-    form->ui().BitBtn1->click();
+    form->levels().loadPlayList();
+    form->ui().refreshButton->click();
     // One box for the whole start, naming the archive; the good levels are listed all the same.
     QCOMPARE(errorTexts().size(), 1);
     QVERIFY2(errorTexts().first().contains(QStringLiteral("baseq2/pak3.pak")), qPrintable(errorTexts().first()));
@@ -236,7 +236,7 @@ void TestLevelsPage::idLevelsBox()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm2\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     LevelsController& levels = form->levels();
     QCOMPARE(names(levels.availableLevels()), (QStringList{"mine", "Q2DM1"}));
 
@@ -268,7 +268,7 @@ void TestLevelsPage::idLevelsBoxWithoutMapsList()
     m_q2->addLevels({"mine.bsp"});
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
 
     form->ui().ckOrigLevels->click();
@@ -278,7 +278,7 @@ void TestLevelsPage::idLevelsBoxWithoutMapsList()
 
     // Refresh lists the level files, then reports the missing list.
     m_q2->addLevel(QStringLiteral("more.bsp"));
-    form->ui().BitBtn1->click();
+    form->ui().refreshButton->click();
     QCOMPARE(errorTexts().size(), 2);
     QCOMPARE(names(form->levels().availableLevels()), (QStringList{"mine", "more"}));
 }
@@ -289,15 +289,15 @@ void TestLevelsPage::includeMovesInReverseOrder()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "x\r\ny\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
-    Ui::Tmainform& ui = form->ui();
-    select(ui.DstList, {1});
-    select(ui.SrcList, {0, 1, 2});
-    ui.IncludeBtn->click();
+    form->levels().loadPlayList();
+    Ui::MainWindow& ui = form->ui();
+    select(ui.lstToPlay, {1});
+    select(ui.lstAvailable, {0, 1, 2});
+    ui.includeButton->click();
     QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"x", "y", "c", "b", "a"}));
     // Arrivals are not selected; the play list's own selection stays.
-    QCOMPARE(selected(ui.DstList), QList<int>{1});
-    QCOMPARE(selected(ui.SrcList), QList<int>{0});
+    QCOMPARE(selected(ui.lstToPlay), QList<int>{1});
+    QCOMPARE(selected(ui.lstAvailable), QList<int>{0});
     QCOMPARE(ui.lblMapsCount->text(), QStringLiteral("5 maps in list"));
 }
 
@@ -320,16 +320,16 @@ void TestLevelsPage::includeSelectsTheNextLevel()
     m_q2->addLevels({"a.bsp", "b.bsp", "c.bsp"});
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
-    Ui::Tmainform& ui = form->ui();
-    select(ui.SrcList, selection);
-    ui.IncludeBtn->click();
+    form->levels().loadPlayList();
+    Ui::MainWindow& ui = form->ui();
+    select(ui.lstAvailable, selection);
+    ui.includeButton->click();
     QCOMPARE(names(form->levels().availableLevels()), left);
-    QCOMPARE(selected(ui.SrcList), after);
-    QCOMPARE(ui.IncludeBtn->isEnabled(), !left.isEmpty());
-    QCOMPARE(ui.IncAllBtn->isEnabled(), !left.isEmpty());
-    QCOMPARE(ui.ExcludeBtn->isEnabled(), left.size() < 3);
-    QCOMPARE(ui.ExAllBtn->isEnabled(), left.size() < 3);
+    QCOMPARE(selected(ui.lstAvailable), after);
+    QCOMPARE(ui.includeButton->isEnabled(), !left.isEmpty());
+    QCOMPARE(ui.includeAllButton->isEnabled(), !left.isEmpty());
+    QCOMPARE(ui.excludeButton->isEnabled(), left.size() < 3);
+    QCOMPARE(ui.excludeAllButton->isEnabled(), left.size() < 3);
 }
 
 void TestLevelsPage::excludeAndAllButtons()
@@ -338,27 +338,27 @@ void TestLevelsPage::excludeAndAllButtons()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "e\r\nA\r\nc\r\n");
     auto form = makeMainWindow();
     setIdLevelsQuietly(*form, Qt::Unchecked);
-    form->levels().LoadPlayList();
-    Ui::Tmainform& ui = form->ui();
+    form->levels().loadPlayList();
+    Ui::MainWindow& ui = form->ui();
     LevelsController& levels = form->levels();
 
-    select(ui.SrcList, {2});
-    select(ui.DstList, {0, 2});
-    ui.ExcludeBtn->click();
+    select(ui.lstAvailable, {2});
+    select(ui.lstToPlay, {0, 2});
+    ui.excludeButton->click();
     QCOMPARE(names(levels.availableLevels()), (QStringList{"b", "c", "D", "e", "f"}));
     QCOMPARE(names(levels.levelsToPlay()), QStringList{"A"});
-    QCOMPARE(selected(ui.SrcList), QList<int>{4}); // f stays selected
-    QCOMPARE(selected(ui.DstList), QList<int>{0});
+    QCOMPARE(selected(ui.lstAvailable), QList<int>{4}); // f stays selected
+    QCOMPARE(selected(ui.lstToPlay), QList<int>{0});
 
-    ui.IncAllBtn->click();
+    ui.includeAllButton->click();
     QCOMPARE(names(levels.levelsToPlay()), (QStringList{"A", "b", "c", "D", "e", "f"}));
     QVERIFY(levels.availableLevels().isEmpty());
-    QVERIFY(!ui.IncludeBtn->isEnabled() && ui.ExcludeBtn->isEnabled());
+    QVERIFY(!ui.includeButton->isEnabled() && ui.excludeButton->isEnabled());
 
-    ui.ExAllBtn->click();
+    ui.excludeAllButton->click();
     QCOMPARE(names(levels.availableLevels()), (QStringList{"A", "b", "c", "D", "e", "f"}));
     QVERIFY(levels.levelsToPlay().isEmpty());
-    QVERIFY(!ui.ExcludeBtn->isEnabled() && !ui.ExAllBtn->isEnabled() && ui.IncAllBtn->isEnabled());
+    QVERIFY(!ui.excludeButton->isEnabled() && !ui.excludeAllButton->isEnabled() && ui.includeAllButton->isEnabled());
     QCOMPARE(ui.lblMapsCount->text(), QStringLiteral("0 maps in list"));
 }
 
@@ -366,31 +366,31 @@ void TestLevelsPage::reorderingButtons()
 {
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "a\r\nb\r\nc\r\nd\r\ne\r\n");
     auto form = startMainWindow();
-    Ui::Tmainform& ui = form->ui();
+    Ui::MainWindow& ui = form->ui();
     LevelsController& levels = form->levels();
 
-    select(ui.DstList, {2, 4});
-    ui.bbtnMoveUp->click();
+    select(ui.lstToPlay, {2, 4});
+    ui.moveUpButton->click();
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbde"));
-    QCOMPARE(selected(ui.DstList), (QList<int>{1, 4}));
+    QCOMPARE(selected(ui.lstToPlay), (QList<int>{1, 4}));
 
-    select(ui.DstList, {3});
-    ui.bbtnMoveDown->click();
+    select(ui.lstToPlay, {3});
+    ui.moveDownButton->click();
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbed"));
-    QCOMPARE(selected(ui.DstList), QList<int>{4});
-    ui.bbtnMoveDown->click(); // already last
+    QCOMPARE(selected(ui.lstToPlay), QList<int>{4});
+    ui.moveDownButton->click(); // already last
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acbed"));
 
-    select(ui.DstList, {2, 3});
-    ui.bbtnMovetoTop->click();
+    select(ui.lstToPlay, {2, 3});
+    ui.moveToTopButton->click();
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("baced"));
-    QCOMPARE(selected(ui.DstList), (QList<int>{0, 3}));
-    ui.bbtnMovetoBottom->click();
+    QCOMPARE(selected(ui.lstToPlay), (QList<int>{0, 3}));
+    ui.moveToBottomButton->click();
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acedb"));
-    QCOMPARE(selected(ui.DstList), (QList<int>{2, 4}));
+    QCOMPARE(selected(ui.lstToPlay), (QList<int>{2, 4}));
 
-    select(ui.DstList, {});
-    for (QPushButton* b : {ui.bbtnMoveUp, ui.bbtnMoveDown, ui.bbtnMovetoTop, ui.bbtnMovetoBottom})
+    select(ui.lstToPlay, {});
+    for (QPushButton* b : {ui.moveUpButton, ui.moveDownButton, ui.moveToTopButton, ui.moveToBottomButton})
         b->click();
     QCOMPARE(names(levels.levelsToPlay()).join(QString()), QStringLiteral("acedb"));
     QVERIFY(msgbox::shown().isEmpty());
@@ -406,18 +406,18 @@ void TestLevelsPage::randomizeKeepsTheLevels()
     }
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
     auto form = startMainWindow();
-    Ui::Tmainform& ui = form->ui();
-    select(ui.DstList, {3, 7});
-    ui.bbtnRandomize->click();
+    Ui::MainWindow& ui = form->ui();
+    select(ui.lstToPlay, {3, 7});
+    ui.randomizeButton->click();
     QStringList shuffled = names(form->levels().levelsToPlay());
     QVERIFY(shuffled != levels); // 1 in 40! to fail by chance
     std::sort(shuffled.begin(), shuffled.end());
     std::sort(levels.begin(), levels.end());
     QCOMPARE(shuffled, levels);
-    QVERIFY(selected(ui.DstList).isEmpty());
+    QVERIFY(selected(ui.lstToPlay).isEmpty());
 
-    form->ui().ExAllBtn->click();
-    ui.bbtnRandomize->click();
+    form->ui().excludeAllButton->click();
+    ui.randomizeButton->click();
     QVERIFY(form->levels().levelsToPlay().isEmpty());
 }
 
@@ -466,7 +466,7 @@ void TestLevelsPage::totals()
         file += "m" + QByteArray::number(i) + "\r\n";
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), file);
     auto form = startMainWindow();
-    Ui::Tmainform& ui = form->ui();
+    Ui::MainWindow& ui = form->ui();
     ui.edTimeLimit->setText(QStringLiteral("7")); // a change first, so the next one is one too
     ui.edTimeLimit->setText(timeLimit);
     QCOMPARE(ui.lblMapsCount->text(), count);
@@ -484,8 +484,8 @@ void TestLevelsPage::savedPlayListLoadsBack()
 {
     m_q2->addLevels({"a.bsp", "B.bsp", "c.bsp"});
     auto form = startMainWindow();
-    select(form->ui().SrcList, {0, 2});
-    form->ui().IncludeBtn->click();
+    select(form->ui().lstAvailable, {0, 2});
+    form->ui().includeButton->click();
     const QStringList saved = form->levels().playList();
     QCOMPARE(saved, (QStringList{"c", "a"}));
     // What the level files hold is read back line by line as the next start's play list.
@@ -505,7 +505,7 @@ void TestLevelsPage::skippedLevelsRemovedOnOk()
     m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "Q2DM1\r\nq2dm2\r\nmine \r\n\r\nq2dm1\r\nkeep\r\n");
     QStringList offered;
     ModalAnswers answers([&](QDialog& dialog) {
-        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        auto& skip = static_cast<SkippedLevelsDialog&>(dialog);
         QListWidget* list = skip.ui().lbMapList;
         for (int row = 0; row < list->count(); ++row) {
             offered.append(list->item(row)->text());
@@ -513,17 +513,17 @@ void TestLevelsPage::skippedLevelsRemovedOnOk()
                 offered.last() += u'*';
         }
         // All the entries but the last.
-        skip.ui().btnAll->click();
+        skip.ui().allButton->click();
         list->item(list->count() - 1)->setSelected(false);
-        skip.ui().btnOK->click();
+        skip.ui().okButton->click();
         return dialog.result();
     });
     auto form = makeMainWindow();
     // The sound plays even with sounds switched off.
-    form->state().SoundsEnabled = false;
+    form->state().soundsEnabled = false;
     setIdLevelsQuietly(*form, Qt::Unchecked);
     m_q2->sounds().clear();
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     QCOMPARE(offered, (QStringList{"Q2DM1", "q2dm2", "mine ", "", "q2dm1", "keep"}));
     QCOMPARE(m_q2->sounds().names(), QStringList{"SND_SKIPFOUND"});
     QCOMPARE(names(form->levels().levelsToPlay()), (QStringList{"mine", "base1x", "keep"}));
@@ -534,9 +534,9 @@ void TestLevelsPage::skippedLevelsRemovedOnOk()
 
     // Removing every level leaves "<" and "<<" disabled.
     m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "MINE\r\nbase1x\r\nkeep\r\nextra\r\n");
-    form->ui().btnDelSkipped->click();
+    form->ui().removeSkippedButton->click();
     QVERIFY(form->levels().levelsToPlay().isEmpty());
-    QVERIFY(!form->ui().ExcludeBtn->isEnabled() && !form->ui().ExAllBtn->isEnabled());
+    QVERIFY(!form->ui().excludeButton->isEnabled() && !form->ui().excludeAllButton->isEnabled());
     QCOMPARE(form->ui().lblMapsCount->text(), QStringLiteral("0 maps in list"));
     QVERIFY(msgbox::shown().isEmpty());
 }
@@ -548,9 +548,9 @@ void TestLevelsPage::skippedLevelsKeptOnCancel()
     int shown = 0;
     ModalAnswers answers([&](QDialog& dialog) {
         ++shown;
-        auto& skip = static_cast<TfrmSkipList&>(dialog);
-        skip.ui().btnAll->click();
-        skip.ui().btnClose->click();
+        auto& skip = static_cast<SkippedLevelsDialog&>(dialog);
+        skip.ui().allButton->click();
+        skip.ui().closeButton->click();
         return dialog.result();
     });
     auto form = startMainWindow();
@@ -560,17 +560,17 @@ void TestLevelsPage::skippedLevelsKeptOnCancel()
     // Offered again; OK with nothing selected removes nothing but the file.
     ModalAnswers ok([&](QDialog& dialog) {
         ++shown;
-        auto& skip = static_cast<TfrmSkipList&>(dialog);
-        skip.ui().btnAll->click();
-        skip.ui().btnNone->click();
-        skip.ui().btnOK->click();
+        auto& skip = static_cast<SkippedLevelsDialog&>(dialog);
+        skip.ui().allButton->click();
+        skip.ui().noneButton->click();
+        skip.ui().okButton->click();
         return dialog.result();
     });
-    QVERIFY(form->levels().ProcessSkippedLevels());
+    QVERIFY(form->levels().processSkippedLevels());
     QCOMPARE(shown, 2);
     QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
     QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
-    QVERIFY(!form->levels().ProcessSkippedLevels());
+    QVERIFY(!form->levels().processSkippedLevels());
     QCOMPARE(shown, 2);
 }
 
@@ -582,9 +582,9 @@ void TestLevelsPage::undeletableSkippedListIsOfferedAgain()
     int shown = 0;
     ModalAnswers answers([&](QDialog& dialog) {
         ++shown;
-        auto& skip = static_cast<TfrmSkipList&>(dialog);
-        skip.ui().btnAll->click();
-        skip.ui().btnOK->click();
+        auto& skip = static_cast<SkippedLevelsDialog&>(dialog);
+        skip.ui().allButton->click();
+        skip.ui().okButton->click();
         return dialog.result();
     });
     const QByteArray dir = QFile::encodeName(m_q2->programDir());
@@ -595,7 +595,7 @@ void TestLevelsPage::undeletableSkippedListIsOfferedAgain()
             ::chmod(dir.constData(), 0755);
             QSKIP("permissions do not bind here");
         }
-        form->levels().LoadPlayList();
+        form->levels().loadPlayList();
     }
     ::chmod(dir.constData(), 0755);
     QCOMPARE(shown, 1);
@@ -603,7 +603,7 @@ void TestLevelsPage::undeletableSkippedListIsOfferedAgain()
     QVERIFY(msgbox::shown().isEmpty());
     // Still there, so it comes up again; this time it goes.
     QVERIFY(QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
-    QVERIFY(form->levels().ProcessSkippedLevels());
+    QVERIFY(form->levels().processSkippedLevels());
     QCOMPARE(shown, 2);
     QVERIFY(!QFile::exists(m_q2->file(QStringLiteral("qskipped.txt"))));
     QVERIFY(msgbox::shown().isEmpty());
@@ -614,20 +614,20 @@ void TestLevelsPage::skippedLevelsDialogLooksAsDesigned()
     m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "a\r\nb\r\n");
     bool checked = false;
     ModalAnswers answers([&](QDialog& dialog) {
-        auto& skip = static_cast<TfrmSkipList&>(dialog);
+        auto& skip = static_cast<SkippedLevelsDialog&>(dialog);
         [&] {
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Velstrom - Select Maps to Skip"));
             QCOMPARE(dialog.size(), QSize(284, 319));
             QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
-            QCOMPARE(skip.ui().lblALabel->text(),
+            QCOMPARE(skip.ui().lblExplanation->text(),
                      QStringLiteral("The following maps were skipped during the last Quake2 session.  Select the "
                                     "maps you wish to remove from the current user profile."));
             QVERIFY(skip.ui().lbMapList->selectedItems().isEmpty());
-            QVERIFY(skip.ui().btnOK->isDefault());
-            QCOMPARE(nextTabStop(skip.ui().lbMapList), skip.ui().btnAll);
-            QCOMPARE(nextTabStop(skip.ui().btnAll), skip.ui().btnOK);
-            QCOMPARE(nextTabStop(skip.ui().btnOK), skip.ui().btnClose);
-            QCOMPARE(nextTabStop(skip.ui().btnClose), skip.ui().btnNone);
+            QVERIFY(skip.ui().okButton->isDefault());
+            QCOMPARE(nextTabStop(skip.ui().lbMapList), skip.ui().allButton);
+            QCOMPARE(nextTabStop(skip.ui().allButton), skip.ui().okButton);
+            QCOMPARE(nextTabStop(skip.ui().okButton), skip.ui().closeButton);
+            QCOMPARE(nextTabStop(skip.ui().closeButton), skip.ui().noneButton);
             checked = true;
         }();
         return int(QDialog::Rejected);
@@ -636,7 +636,7 @@ void TestLevelsPage::skippedLevelsDialogLooksAsDesigned()
     // Leftover selections of an earlier run are gone when the dialog opens again.
     form->levels().skipListDialog().setEntries({"x"});
     form->levels().skipListDialog().ui().lbMapList->selectAll();
-    QVERIFY(form->levels().ProcessSkippedLevels());
+    QVERIFY(form->levels().processSkippedLevels());
     QVERIFY(checked);
 }
 
@@ -645,7 +645,7 @@ void TestLevelsPage::deleteSkippedWithoutFile()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "q2dm1\r\n");
     auto form = startMainWindow();
     m_q2->sounds().clear();
-    form->ui().btnDelSkipped->click();
+    form->ui().removeSkippedButton->click();
     const QList<msgbox::Shown> boxes = msgbox::shown();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().icon, msgbox::Icon::Information);
@@ -659,7 +659,7 @@ void TestLevelsPage::deleteSkippedWithoutFile()
 
     // A directory in the file's place cannot be opened either.
     QDir().mkdir(m_q2->file(QStringLiteral("qskipped.txt")));
-    QVERIFY(!form->levels().ProcessSkippedLevels());
+    QVERIFY(!form->levels().processSkippedLevels());
 }
 
 void TestLevelsPage::skippedDialogRunsModally()
@@ -669,13 +669,13 @@ void TestLevelsPage::skippedDialogRunsModally()
     auto form = makeMainWindow();
     m_q2->writeProgramFile(QStringLiteral("qskipped.txt"), "q2dm2\r\n");
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<TfrmSkipList*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<SkippedLevelsDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());
-        dialog->ui().btnAll->click();
+        dialog->ui().allButton->click();
         QTest::keyClick(dialog->ui().lbMapList, Qt::Key_Return);
     });
-    form->levels().LoadPlayList();
+    form->levels().loadPlayList();
     QCOMPARE(form->levels().playList(), QStringList{"q2dm1"});
 }
 
@@ -685,14 +685,14 @@ void TestLevelsPage::verifyAsksAboutMissingLevels()
     m_q2->writeProgramFile(QStringLiteral("untitled_maps.txt"), "m1\r\nm2\r\nhere\r\nq2dm9\r\nbase1\r\nm3\r\nm4\r\n");
     auto form = startMainWindow();
     QStringList asked;
-    const QStringList buttons{"bbtnYes", "bbtnNo", "bbtnYestoAll"};
+    const QStringList buttons{"yesButton", "noButton", "yesToAllButton"};
     ModalAnswers answers([&](QDialog& dialog) {
-        auto& verify = static_cast<TVerifyForm&>(dialog);
-        asked.append(verify.ui().Label1->text());
+        auto& verify = static_cast<MissingLevelDialog&>(dialog);
+        asked.append(verify.ui().lblMissing->text());
         dialog.findChild<QPushButton*>(buttons.at(asked.size() - 1))->click();
         return dialog.result();
     });
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     // q2dm9 is not Q2DM9: exact names only. base1 is the first word of a maps.lst line.
     QCOMPARE(asked, (QStringList{"Warning, the map m1.bsp cannot be found on your hard drive.",
                                  "Warning, the map m2.bsp cannot be found on your hard drive.",
@@ -705,11 +705,11 @@ void TestLevelsPage::verifyAsksAboutMissingLevels()
     // Abort: the next missing level ends the check.
     asked.clear();
     ModalAnswers abort([&](QDialog& dialog) {
-        asked.append(static_cast<TVerifyForm&>(dialog).ui().Label1->text());
-        static_cast<TVerifyForm&>(dialog).ui().bbtnAbort->click();
+        asked.append(static_cast<MissingLevelDialog&>(dialog).ui().lblMissing->text());
+        static_cast<MissingLevelDialog&>(dialog).ui().abortButton->click();
         return dialog.result();
     });
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     QCOMPARE(asked.size(), 1);
     QCOMPARE(form->levels().verifyResult(), VerifyResult::Abort);
     QCOMPARE(form->levels().playList(), (QStringList{"m2", "here", "base1"}));
@@ -721,32 +721,32 @@ void TestLevelsPage::verifyDialogLooksAsDesigned()
     auto form = startMainWindow();
     int round = 0;
     ModalAnswers answers([&](QDialog& dialog) {
-        auto& verify = static_cast<TVerifyForm&>(dialog);
+        auto& verify = static_cast<MissingLevelDialog&>(dialog);
         ++round;
         [&] {
             QCOMPARE(dialog.windowTitle(), QStringLiteral(".BSP not found!"));
             QCOMPARE(dialog.size(), QSize(399, 83));
-            QCOMPARE(verify.ui().Label2->text(),
+            QCOMPARE(verify.ui().lblQuestion->text(),
                      QStringLiteral("Do you wish to remove it from your Levels to Play list?"));
             QCOMPARE(
-                verify.ui().Label3->text(),
+                verify.ui().lblWarning->text(),
                 QStringLiteral("If you do not remove it, the Quake 2 server will crash when it reaches this level."));
-            QCOMPARE(verify.ui().bbtnYestoAll->text(), QStringLiteral("Yes to &All"));
-            QCOMPARE(verify.ui().bbtnAbort->text(), QStringLiteral("A&bort Startup"));
+            QCOMPARE(verify.ui().yesToAllButton->text(), QStringLiteral("Yes to &All"));
+            QCOMPARE(verify.ui().abortButton->text(), QStringLiteral("A&bort Startup"));
             for (QPushButton* b : dialog.findChildren<QPushButton*>())
                 QVERIFY(!b->isDefault());
-            QCOMPARE(dialog.focusWidget(), verify.ui().bbtnYestoAll);
+            QCOMPARE(dialog.focusWidget(), verify.ui().yesToAllButton);
         }();
         if (round == 1) {
             // Enter on the opened dialog answers Yes to All.
             dialog.show();
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         } else {
-            verify.ui().bbtnNo->click();
+            verify.ui().noButton->click();
         }
         return dialog.result();
     });
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     QCOMPARE(round, 1);
     QCOMPARE(form->levels().verifyResult(), VerifyResult::YesToAll);
     QVERIFY(form->levels().playList().isEmpty());
@@ -758,21 +758,21 @@ void TestLevelsPage::verifyDialogRunsModally()
     auto form = startMainWindow();
     // The first question is answered Yes, the second closed by its close box: the answer before stands.
     QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<MissingLevelDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        dialog->ui().bbtnYes->click();
+        dialog->ui().yesButton->click();
         QTimer::singleShot(0, [] {
-            auto* next = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+            auto* next = qobject_cast<MissingLevelDialog*>(QApplication::activeModalWidget());
             QVERIFY(next);
             next->close();
             QTimer::singleShot(0, [] {
-                auto* last = qobject_cast<TVerifyForm*>(QApplication::activeModalWidget());
+                auto* last = qobject_cast<MissingLevelDialog*>(QApplication::activeModalWidget());
                 QVERIFY(last);
-                last->ui().bbtnNo->click();
+                last->ui().noButton->click();
             });
         });
     });
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     QCOMPARE(form->levels().playList(), QStringList{"m3"});
     QCOMPARE(form->levels().verifyResult(), VerifyResult::No);
 }
@@ -785,16 +785,16 @@ void TestLevelsPage::verifyAutoRemoveAndGreyedBox()
     int asked = 0;
     ModalAnswers answers([&](QDialog& dialog) {
         ++asked;
-        static_cast<TVerifyForm&>(dialog).ui().bbtnNo->click();
+        static_cast<MissingLevelDialog&>(dialog).ui().noButton->click();
         return dialog.result();
     });
     // Greyed is not checked: the question is asked.
     form->ui().cbAutoRemove->setCheckState(Qt::PartiallyChecked);
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     QCOMPARE(asked, 2);
     QCOMPARE(form->levels().playList().size(), 3);
     form->ui().cbAutoRemove->setCheckState(Qt::Checked);
-    form->levels().VerifyPlayList();
+    form->levels().verifyPlayList();
     QCOMPARE(asked, 2);
     QCOMPARE(form->levels().playList(), QStringList{"here"});
     QCOMPARE(form->levels().verifyResult(), VerifyResult::None);
@@ -808,7 +808,7 @@ void TestLevelsPage::verifyWithoutMapsListFails()
     QFile::remove(m_q2->quake2Dir() + QStringLiteral("/baseq2/maps.lst"));
     form->ui().cbAutoRemove->setCheckState(Qt::Checked);
     try {
-        form->levels().VerifyPlayList();
+        form->levels().verifyPlayList();
         QFAIL("no error");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("File not found"));
@@ -826,45 +826,45 @@ void TestLevelsPage::titlesUnderTheLists()
     auto form = startMainWindow();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    Ui::Tmainform& ui = form->ui();
+    Ui::MainWindow& ui = form->ui();
     QCOMPARE(form->levels().lastHoverIndex(), -1);
 
-    hover(ui.SrcList, 0);
+    hover(ui.lstAvailable, 0);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("First Arena\nby me"));
     QCOMPARE(form->levels().lastHoverIndex(), 0);
     // Same row index in the other list: nothing changes there.
-    hover(ui.DstList, 0);
+    hover(ui.lstToPlay, 0);
     QCOMPARE(ui.lblDstMapDesc->text(), QString());
-    hover(ui.SrcList, 2);
+    hover(ui.lstAvailable, 2);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("a3"));
-    hover(ui.SrcList, 1);
+    hover(ui.lstAvailable, 1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
 
     // Back and forth over one row reads its file once: a changed title shows only after another row.
     m_q2->addLevel(QStringLiteral("a2.bsp"), "Second, changed");
-    hover(ui.SrcList, 1);
+    hover(ui.lstAvailable, 1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
     // Below the last item: nothing changes.
-    hover(ui.SrcList, -1);
+    hover(ui.lstAvailable, -1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
     QCOMPARE(form->levels().lastHoverIndex(), 1);
 
     // The play list: q2dm7 is found as Q2DM7.BSP; base1 has no level file.
-    hover(ui.DstList, 0);
+    hover(ui.lstToPlay, 0);
     QCOMPARE(ui.lblDstMapDesc->text(), QStringLiteral("Upper"));
-    hover(ui.DstList, 1);
+    hover(ui.lstToPlay, 1);
     QCOMPARE(ui.lblDstMapDesc->text(), QStringLiteral("base1"));
     // Row 1 again, but of the other list: still the old text until another row was pointed at.
-    hover(ui.SrcList, 1);
+    hover(ui.lstAvailable, 1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second"));
-    hover(ui.SrcList, 0);
-    hover(ui.SrcList, 1);
+    hover(ui.lstAvailable, 0);
+    hover(ui.lstAvailable, 1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second, changed"));
 
     // After a level moved between the lists the same row index does not refresh the label.
-    select(ui.SrcList, {1});
-    ui.IncludeBtn->click();
-    hover(ui.SrcList, 1);
+    select(ui.lstAvailable, {1});
+    ui.includeButton->click();
+    hover(ui.lstAvailable, 1);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("Second, changed"));
 }
 
@@ -875,16 +875,16 @@ void TestLevelsPage::titleFetchShowsSearchingAndShutsOutMoves()
     auto form = startMainWindow();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    Ui::Tmainform& ui = form->ui();
+    Ui::MainWindow& ui = form->ui();
     QString during;
     bool busyDuring = false;
     // Runs while the title display lets pending events through, before the file is read.
     QTimer::singleShot(0, [&] {
         during = ui.lblSrcMapDesc->text();
         busyDuring = form->levels().hoverBusy();
-        hover(ui.SrcList, 1);
+        hover(ui.lstAvailable, 1);
     });
-    hover(ui.SrcList, 0);
+    hover(ui.lstAvailable, 0);
     QCOMPARE(during, QStringLiteral("Searching..."));
     QVERIFY(busyDuring);
     QCOMPARE(ui.lblSrcMapDesc->text(), QStringLiteral("One"));

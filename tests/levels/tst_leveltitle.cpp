@@ -120,7 +120,7 @@ void TestLevelTitle::titlesFromLevelFiles()
     QCOMPARE(game.description(QStringLiteral("q2dm9")), title.isNull() ? QStringLiteral("q2dm9") : shown);
     // No level file at all (an id level): its name.
     QCOMPARE(game.description(QStringLiteral("base1")), QStringLiteral("base1"));
-    QVERIFY(!GetLevelTitle(q2Maps(dir) + QStringLiteral("base1.bsp")).has_value());
+    QVERIFY(!readLevelTitle(q2Maps(dir) + QStringLiteral("base1.bsp")).has_value());
 }
 
 void TestLevelTitle::longTitleFitsTheBuffer()
@@ -129,12 +129,12 @@ void TestLevelTitle::longTitleFitsTheBuffer()
     QDir().mkpath(q2Maps(dir));
     const QByteArray longTitle(400, 'L');
     writeLevel(q2Maps(dir) + QStringLiteral("long.bsp"), longTitle);
-    const std::optional<QByteArray> title = GetLevelTitle(q2Maps(dir) + QStringLiteral("long.bsp"));
+    const std::optional<QByteArray> title = readLevelTitle(q2Maps(dir) + QStringLiteral("long.bsp"));
     QVERIFY(title.has_value());
     QVERIFY(!title->isEmpty() && title->size() <= 255);
     QVERIFY(longTitle.startsWith(*title));
     // A name with a NUL inside reads no file at all.
-    QVERIFY(!GetLevelTitle(q2Maps(dir) + QStringLiteral("long") + QChar(0) + QStringLiteral(".bsp")).has_value());
+    QVERIFY(!readLevelTitle(q2Maps(dir) + QStringLiteral("long") + QChar(0) + QStringLiteral(".bsp")).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestLevelTitle)

@@ -1,15 +1,15 @@
 // The "M.O.T.D." page of the real main window: SERVRMSG.TXT in and out, the colour and bar buttons.
 #include "FakeQuake2.h"
 #include "Unprivileged.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "motd/MotdController.h"
 #include "motd/QuakeText.h"
 #include "support/AppError.h"
 #include "support/ErrorReport.h"
-#include "support/GradButton.h"
+#include "support/GradientButton.h"
 #include "support/MessageBoxes.h"
 #include "support/TextFile.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,11 +67,11 @@ QByteArray randomBytes(qsizetype size, bool keepEndOfFile)
 }
 
 struct Page {
-    std::unique_ptr<Tmainform> form;
-    Ui::Tmainform& ui;
+    std::unique_ptr<MainWindow> form;
+    Ui::MainWindow& ui;
     QTextEdit& edit;
 
-    explicit Page(std::unique_ptr<Tmainform> f) : form(std::move(f)), ui(form->ui()), edit(*ui.reServerMsg) {}
+    explicit Page(std::unique_ptr<MainWindow> f) : form(std::move(f)), ui(form->ui()), edit(*ui.reServerMsg) {}
 
     // Shown on the M.O.T.D. page with the editor focused, as a user would type into it.
     void showAndFocus()
@@ -138,18 +138,18 @@ void TestMotdPage::pageLook()
     // Typed text is white unless coloured.
     QCOMPARE(colourAt(edit, edit.document()->characterCount() - 2), QColor(255, 255, 255));
 
-    for (QAbstractButton* button : {static_cast<QAbstractButton*>(page.ui.btnMakeWhite),
-                                    static_cast<QAbstractButton*>(page.ui.btnMakeGreen)}) {
-        auto* grad = qobject_cast<TGradButton*>(button);
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(page.ui.whiteButton), static_cast<QAbstractButton*>(page.ui.greenButton)}) {
+        auto* grad = qobject_cast<GradientButton*>(button);
         QVERIFY2(grad, "the colour buttons are gradient buttons");
         QCOMPARE(grad->focusPolicy(), Qt::NoFocus);
         QCOMPARE(grad->captionColor(), QColor(Qt::white));
-        QCOMPARE(grad->FaceColor(), QColor(Qt::black));
+        QCOMPARE(grad->faceColor(), QColor(Qt::black));
     }
-    QCOMPARE(qobject_cast<TGradButton*>(page.ui.btnMakeWhite)->GradColor(), QColor(255, 255, 255));
-    QCOMPARE(qobject_cast<TGradButton*>(page.ui.btnMakeGreen)->GradColor(), QColor(0, 255, 0));
-    QCOMPARE(page.ui.btnMakeWhite->text(), QStringLiteral("White"));
-    QCOMPARE(page.ui.btnMakeGreen->text(), QStringLiteral("Green"));
+    QCOMPARE(qobject_cast<GradientButton*>(page.ui.whiteButton)->gradColor(), QColor(255, 255, 255));
+    QCOMPARE(qobject_cast<GradientButton*>(page.ui.greenButton)->gradColor(), QColor(0, 255, 0));
+    QCOMPARE(page.ui.whiteButton->text(), QStringLiteral("White"));
+    QCOMPARE(page.ui.greenButton->text(), QStringLiteral("Green"));
 }
 
 // The editor itself, read without the program's own adapter: its characters and their colours.
@@ -217,7 +217,7 @@ void TestMotdPage::fileRoundTrip()
     {
         Page page(makeMainWindow());
         QCOMPARE(page.form->motd().editor().text(), byTheRules(file));
-        page.form->motd().WriteServerMessage();
+        page.form->motd().writeServerMessage();
     }
     QCOMPARE(QFile::exists(fq.file(MessageFile)), !expected.isNull());
     QCOMPARE(fq.readProgramFile(MessageFile), expected);
@@ -228,7 +228,7 @@ void TestMotdPage::fileRoundTrip()
     // One trip makes the file settle: loading and writing it again changes nothing.
     {
         Page page(makeMainWindow());
-        page.form->motd().WriteServerMessage();
+        page.form->motd().writeServerMessage();
     }
     QCOMPARE(fq.readProgramFile(MessageFile), expected);
 }
@@ -243,23 +243,23 @@ void TestMotdPage::colourButtons()
     selection.setPosition(1);
     selection.setPosition(4, QTextCursor::KeepAnchor);
     page.edit.setTextCursor(selection);
-    page.click(page.ui.btnMakeGreen);
+    page.click(page.ui.greenButton);
     QCOMPARE(page.edit.textCursor().selectedText(), QStringLiteral("ell"));
 
     // With no selection the button sets the colour of what is typed next.
     page.edit.moveCursor(QTextCursor::End);
-    page.click(page.ui.btnMakeGreen);
+    page.click(page.ui.greenButton);
     page.type(QStringLiteral("!!"));
-    page.click(page.ui.btnMakeWhite);
+    page.click(page.ui.whiteButton);
     page.type(QStringLiteral("?"));
     // And white takes green back.
     selection = page.edit.textCursor();
     selection.setPosition(3);
     selection.setPosition(4, QTextCursor::KeepAnchor);
     page.edit.setTextCursor(selection);
-    page.click(page.ui.btnMakeWhite);
+    page.click(page.ui.whiteButton);
 
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({'H', 'e' + 128, 'l' + 128, 'l', 'o', 161, 161, '?', 13, 10}));
 }
 
@@ -270,15 +270,15 @@ void TestMotdPage::colourButtonsKeepTheFocus()
     page.showAndFocus();
     page.type(QStringLiteral("Frag"));
     page.edit.selectAll();
-    for (QAbstractButton* button : {static_cast<QAbstractButton*>(page.ui.btnMakeGreen),
-                                    static_cast<QAbstractButton*>(page.ui.btnMakeWhite)}) {
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(page.ui.greenButton), static_cast<QAbstractButton*>(page.ui.whiteButton)}) {
         page.click(button);
         QCOMPARE(QApplication::focusWidget(), &page.edit);
         QCOMPARE(page.edit.textCursor().selectedText(), QStringLiteral("Frag"));
     }
-    page.click(page.ui.btnMakeGreen);
+    page.click(page.ui.greenButton);
     page.type(QStringLiteral("X")); // replaces the selection, in green
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({'X' + 128, 13, 10}));
 }
 
@@ -290,17 +290,17 @@ void TestMotdPage::bars_data()
     QTest::addColumn<QByteArray>("expectedFile"); // empty: no file
 
     const QByteArray crlf("\r\n");
-    QTest::newRow("double bar alone") << QString() << QStringList{"btnDoubleBar"} << DoubleBarText
+    QTest::newRow("double bar alone") << QString() << QStringList{"doubleBarButton"} << DoubleBarText
                                       << DoubleBarBytes + crlf;
-    QTest::newRow("single bar alone is blank") << QString() << QStringList{"btnSingleBar"} << SingleBarText
-                                               << QByteArray();
-    QTest::newRow("after a line of text") << QStringLiteral("Hi") << QStringList{"btnDoubleBar"}
-                                          << QStringLiteral("Hi\n") + DoubleBarText
-                                          << QByteArray("Hi") + crlf + DoubleBarBytes + crlf;
-    QTest::newRow("after a line break, no empty line") << QStringLiteral("Hi\n") << QStringList{"btnSingleBar"}
-                                                       << QStringLiteral("Hi\n") + SingleBarText
-                                                       << QByteArray("Hi") + crlf + SingleBarBytes + crlf;
-    QTest::newRow("two bars") << QStringLiteral("Hi") << QStringList{"btnSingleBar", "btnDoubleBar"}
+    QTest::newRow("single bar alone is blank")
+        << QString() << QStringList{"singleBarButton"} << SingleBarText << QByteArray();
+    QTest::newRow("after a line of text")
+        << QStringLiteral("Hi") << QStringList{"doubleBarButton"} << QStringLiteral("Hi\n") + DoubleBarText
+        << QByteArray("Hi") + crlf + DoubleBarBytes + crlf;
+    QTest::newRow("after a line break, no empty line")
+        << QStringLiteral("Hi\n") << QStringList{"singleBarButton"} << QStringLiteral("Hi\n") + SingleBarText
+        << QByteArray("Hi") + crlf + SingleBarBytes + crlf;
+    QTest::newRow("two bars") << QStringLiteral("Hi") << QStringList{"singleBarButton", "doubleBarButton"}
                               << QStringLiteral("Hi\n") + SingleBarText + u'\n' + DoubleBarText
                               << QByteArray("Hi") + crlf + SingleBarBytes + crlf + DoubleBarBytes + crlf;
 }
@@ -326,7 +326,7 @@ void TestMotdPage::bars()
         auto* button = page.form->findChild<QAbstractButton*>(name);
         QVERIFY(button);
         page.click(button);
-        lastBar = name == "btnSingleBar" ? SingleBarText : DoubleBarText;
+        lastBar = name == "singleBarButton" ? SingleBarText : DoubleBarText;
     }
     QCOMPARE(page.edit.toPlainText(), expectedText);
     // The new bar is selected, in the bar colour.
@@ -336,7 +336,7 @@ void TestMotdPage::bars()
     for (int i = cursor.selectionStart(); i < cursor.selectionEnd(); ++i)
         QCOMPARE(colourAt(page.edit, i), QColor(225, 113, 0));
 
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(QFile::exists(fq.file(MessageFile)), !expectedFile.isEmpty());
     QCOMPARE(fq.readProgramFile(MessageFile), expectedFile);
 }
@@ -369,7 +369,7 @@ void TestMotdPage::lineLimit()
     page.edit.insertPlainText(message);
     msgbox::clearShown();
 
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     if (!expected.isNull()) {
         QVERIFY(msgbox::shown().isEmpty());
         QCOMPARE(fq.readProgramFile(MessageFile), expected);
@@ -384,7 +384,7 @@ void TestMotdPage::lineLimit()
     QCOMPARE(box.buttons, QList<msgbox::Button>{msgbox::Button::Ok});
 
     msgbox::clearShown();
-    QCOMPARE(page.form->motd().EncodeQuakeText(), QByteArray("[Error]"));
+    QCOMPARE(page.form->motd().encodeQuakeText(), QByteArray("[Error]"));
     QCOMPARE(msgbox::shown().size(), 1);
 }
 
@@ -395,7 +395,7 @@ void TestMotdPage::markerTextIsAMessage()
     fq.writeProgramFile(MessageFile, "Old\r\n");
     Page page(makeMainWindow());
     page.edit.setPlainText(QStringLiteral("[Error]"));
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), QByteArray("[Error]\r\n"));
     QVERIFY(msgbox::shown().isEmpty());
 }
@@ -409,9 +409,9 @@ void TestMotdPage::deleteRules_data()
     QTest::newRow("empty editor") << true << QString() << QStringList() << false;
     QTest::newRow("empty editor, no file") << false << QString() << QStringList() << false;
     QTest::newRow("blanks and line breaks") << true << QStringLiteral("   \n \n\n") << QStringList() << false;
-    QTest::newRow("blanks and single bars") << true << QStringLiteral("  ")
-                                            << QStringList{"btnSingleBar", "btnSingleBar"} << false;
-    QTest::newRow("a double bar is a message") << false << QString() << QStringList{"btnDoubleBar"} << true;
+    QTest::newRow("blanks and single bars")
+        << true << QStringLiteral("  ") << QStringList{"singleBarButton", "singleBarButton"} << false;
+    QTest::newRow("a double bar is a message") << false << QString() << QStringList{"doubleBarButton"} << true;
     QTest::newRow("a green blank is a message") << false << QStringLiteral("green") << QStringList() << true;
 }
 
@@ -428,7 +428,7 @@ void TestMotdPage::deleteRules()
     Page page(makeMainWindow());
     page.edit.clear();
     if (message == QStringLiteral("green")) {
-        page.form->motd().btnMakeGreenClick();
+        page.form->motd().greenClicked();
         page.edit.insertPlainText(QStringLiteral(" "));
     } else {
         page.edit.insertPlainText(message);
@@ -436,7 +436,7 @@ void TestMotdPage::deleteRules()
     for (const QString& name : bars)
         page.form->findChild<QAbstractButton*>(name)->click();
 
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(QFile::exists(fq.file(MessageFile)), fileAfter);
     QVERIFY(msgbox::shown().isEmpty());
 }
@@ -452,7 +452,7 @@ void TestMotdPage::deleteFailureIsIgnored()
         Unprivileged nobody({fakeRoot(fq.quake2Dir())});
         if (!nobody.binds())
             QSKIP("permissions do not bind here");
-        page.form->motd().WriteServerMessage();
+        page.form->motd().writeServerMessage();
     }
     ::chmod(QFile::encodeName(fq.programDir()).constData(), 0755);
     QCOMPARE(fq.readProgramFile(MessageFile), QByteArray("Old\r\n"));
@@ -473,13 +473,13 @@ void TestMotdPage::readOnlyProgramDirectory()
         if (!nobody.binds())
             QSKIP("permissions do not bind here");
         try {
-            page.form->motd().WriteServerMessage();
+            page.form->motd().writeServerMessage();
         } catch (const AppError& e) {
             thrown = !e.text().isEmpty();
         }
         // Through the handler boundary the central report shows it.
         msgbox::clearShown();
-        guarded([&] { page.form->motd().WriteServerMessage(); });
+        guarded([&] { page.form->motd().writeServerMessage(); });
     }
     ::chmod(QFile::encodeName(fq.programDir()).constData(), 0755);
     QVERIFY(thrown);
@@ -541,26 +541,26 @@ void TestMotdPage::oversizedFile()
     QCOMPARE(page.form->motd().editor().text(), loads ? byTheRules(file) : QuakeText());
     if (loads)
         return;
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), file);
     // A colour chosen for typing is no edit.
-    page.form->motd().btnMakeGreenClick();
-    page.form->motd().WriteServerMessage();
+    page.form->motd().greenClicked();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), file);
     QVERIFY(msgbox::shown().isEmpty());
 
     page.edit.insertPlainText(QStringLiteral("Hi"));
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QCOMPARE(fq.readProgramFile(MessageFile), bytes({200, 233, 13, 10}));
 
     // Emptied by the user, the message is deleted as any other.
-    page.form->motd().GetServerMsg();
+    page.form->motd().loadServerMessage();
     QCOMPARE(page.form->motd().editor().text().lines().first().size(), 2);
     fq.writeProgramFile(MessageFile, file);
-    page.form->motd().GetServerMsg();
+    page.form->motd().loadServerMessage();
     page.edit.insertPlainText(QStringLiteral("x"));
     QTest::keyClick(&page.edit, Qt::Key_Backspace);
-    page.form->motd().WriteServerMessage();
+    page.form->motd().writeServerMessage();
     QVERIFY(!QFile::exists(fq.file(MessageFile)));
 }
 
@@ -587,14 +587,14 @@ void TestMotdPage::unreadableFiles()
     } else if (how == "fifo") {
         QCOMPARE(::mkfifo(QFile::encodeName(fq.file(MessageFile)).constData(), 0600), 0);
     }
-    std::unique_ptr<Tmainform> form = makeMainWindow();
+    std::unique_ptr<MainWindow> form = makeMainWindow();
     // Something in the editor: a reload that finds nothing leaves it empty.
     form->ui().reServerMsg->setPlainText(QStringLiteral("left over"));
     {
         Unprivileged nobody({fakeRoot(fq.quake2Dir())});
         if (how == "unreadable" && !nobody.binds())
             QSKIP("permissions do not bind here");
-        form->motd().GetServerMsg();
+        form->motd().loadServerMessage();
     }
     QVERIFY(form->ui().reServerMsg->toPlainText().isEmpty());
     QVERIFY(form->motd().editor().text().isEmpty());
@@ -605,7 +605,7 @@ void TestMotdPage::unreadableFiles()
     // Reported, and kept: the empty editor does not delete a message the user never saw.
     QVERIFY(!msgbox::shown().isEmpty());
     QCOMPARE(msgbox::shown().last().text, QStringLiteral("Cannot read ") + fq.file(MessageFile) + QStringLiteral(": ") + reason);
-    form->motd().WriteServerMessage();
+    form->motd().writeServerMessage();
     QVERIFY(QFileInfo(fq.file(MessageFile)).exists());
 }
 

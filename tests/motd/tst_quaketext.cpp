@@ -125,8 +125,8 @@ void TestQuakeText::specialChars()
 {
     QFETCH(int, character);
     QFETCH(int, byte);
-    QCOMPARE(int(EncodeSpecialChar(quint8(character))), byte);
-    QCOMPARE(int(DecodeSpecialChar(quint8(byte))), character);
+    QCOMPARE(int(encodeSpecialChar(quint8(character))), byte);
+    QCOMPARE(int(decodeSpecialChar(quint8(byte))), character);
 }
 
 void TestQuakeText::otherValuesPassThroughSpecialChars()
@@ -135,9 +135,9 @@ void TestQuakeText::otherValuesPassThroughSpecialChars()
     const QList<int> codes{29, 30, 31, 128, 129, 130};
     for (int v = 0; v < 256; ++v) {
         if (!pieces.contains(v))
-            QCOMPARE(int(EncodeSpecialChar(quint8(v))), v);
+            QCOMPARE(int(encodeSpecialChar(quint8(v))), v);
         if (!codes.contains(v))
-            QCOMPARE(int(DecodeSpecialChar(quint8(v))), v);
+            QCOMPARE(int(decodeSpecialChar(quint8(v))), v);
     }
 }
 

@@ -2,7 +2,7 @@
 // Helpers shared by the settings and profile tests: INI files written by hand, and every stored setting read
 // off the real window's controls, found through the window's own binder.
 #include "FakeQuake2.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "profiles/ProfileBinder.h"
 #include "profiles/SettingKeys.h"
 #include "support/Ini.h"
@@ -41,7 +41,7 @@ inline QString storedValue(FakeQuake2& q2, const QString& baseName, const QStrin
                    QStringLiteral("<missing>"));
 }
 
-template <class T> T* widget(Tmainform& form, const QString& objectName)
+template <class T> T* widget(MainWindow& form, const QString& objectName)
 {
     auto* w = form.findChild<T*>(objectName);
     if (w == nullptr)
@@ -50,7 +50,7 @@ template <class T> T* widget(Tmainform& form, const QString& objectName)
 }
 
 // The control that shows a key's setting.
-template <class T> T* control(Tmainform& form, const SettingKey& key)
+template <class T> T* control(MainWindow& form, const SettingKey& key)
 {
     auto* w = qobject_cast<T*>(form.binder().control(key.member));
     if (w == nullptr)
@@ -59,7 +59,7 @@ template <class T> T* control(Tmainform& form, const SettingKey& key)
 }
 
 // What a control shows for a key, in the key's stored form.
-inline QString shownValue(Tmainform& form, const SettingKey& key)
+inline QString shownValue(MainWindow& form, const SettingKey& key)
 {
     QWidget* shown = form.binder().control(key.member);
     if (shown == nullptr)
@@ -84,7 +84,7 @@ inline QString shownValue(Tmainform& form, const SettingKey& key)
 }
 
 // Every stored setting as the window shows it, program keys first.
-inline KeyValues shownSettings(Tmainform& form)
+inline KeyValues shownSettings(MainWindow& form)
 {
     KeyValues all;
     for (const QList<SettingKey>* table : {&settingkeys::programKeys(), &settingkeys::profileKeys()})

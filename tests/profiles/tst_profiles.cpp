@@ -1,9 +1,9 @@
 // Profiles on the real window: switching, New, Copy, Delete, the profile-name dialog, and the files they leave.
 #include "ProfileTesting.h"
-#include "profiles/NewProfileForm.h"
+#include "profiles/ProfileNameDialog.h"
 #include "support/MessageBoxes.h"
-#include "ui_MainForm.h"
-#include "ui_NewProfileForm.h"
+#include "ui_MainWindow.h"
+#include "ui_ProfileNameDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,18 +32,18 @@ struct DialogUser {
     QStringList shownNames; // the name field's text when the step began
     bool stillOpenAfterOk = false;
 
-    void operator()(TNewProfileForm& dialog)
+    void operator()(ProfileNameDialog& dialog)
     {
         for (const QString& name : names) {
             captions.append(dialog.windowTitle());
             questions.append(dialog.ui().lblProfile->text());
             shownNames.append(dialog.ui().edProfileName->text());
             if (name.isNull()) {
-                dialog.ui().bbtnNewCancel->click();
+                dialog.ui().cancelButton->click();
             } else {
                 dialog.ui().edProfileName->setFocus();
                 QTest::keyClicks(dialog.ui().edProfileName, name);
-                dialog.ui().bbtnNewOK->click();
+                dialog.ui().okButton->click();
             }
             stillOpenAfterOk = dialog.isVisible();
             if (!stillOpenAfterOk)
@@ -56,9 +56,9 @@ class RunnerScope {
 public:
     explicit RunnerScope(DialogUser& user)
     {
-        TNewProfileForm::setRunner([&user](TNewProfileForm& d) { user(d); });
+        ProfileNameDialog::setRunner([&user](ProfileNameDialog& d) { user(d); });
     }
-    ~RunnerScope() { TNewProfileForm::setRunner({}); }
+    ~RunnerScope() { ProfileNameDialog::setRunner({}); }
 };
 
 QStringList programDirFiles(FakeQuake2& q2)
@@ -66,7 +66,7 @@ QStringList programDirFiles(FakeQuake2& q2)
     return QDir(q2.programDir()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-void closeWindow(Tmainform& form)
+void closeWindow(MainWindow& form)
 {
     form.show();
     form.close();
@@ -114,7 +114,7 @@ void TestProfiles::newProfileSavesTheOldOneAndStartsFromDefaults()
     DialogUser user{{QStringLiteral("night")}};
     RunnerScope runner(user);
 
-    ui.bbtnNewProfile->click();
+    ui.newProfileButton->click();
 
     QCOMPARE(user.captions, QStringList{QStringLiteral("New Deathmatch Profile")});
     QCOMPARE(user.questions, QStringList{QStringLiteral("What do you want to call the new profile?")});
@@ -129,7 +129,7 @@ void TestProfiles::newProfileSavesTheOldOneAndStartsFromDefaults()
     QCOMPARE(comboItems(ui.cbCurrentUserFiles), QStringList({"night", "untitled"}));
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("night"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("night"));
-    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(!form->state().loadingSettings);
     QVERIFY(form->levels().playList().isEmpty());
     // Its files come with the next save.
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("night.ini"))));
@@ -154,7 +154,7 @@ void TestProfiles::copyKeepsTheSettingsUnderTheNewName()
     DialogUser user{{QStringLiteral("copy_1")}};
     RunnerScope runner(user);
 
-    ui.bbtnCopyProfile->click();
+    ui.copyProfileButton->click();
 
     QCOMPARE(user.captions, QStringList{QStringLiteral("Copy Deathmatch Profile")});
     QCOMPARE(user.questions, QStringList{QStringLiteral("What name do you want to copy the current profile to?")});
@@ -183,12 +183,12 @@ void TestProfiles::copyAfterNewStillCopies()
     DialogUser first{{QStringLiteral("fresh")}};
     {
         RunnerScope runner(first);
-        form->ui().bbtnNewProfile->click();
+        form->ui().newProfileButton->click();
     }
     form->ui().edTimeLimit->setText(QStringLiteral("20"));
     DialogUser second{{QStringLiteral("fresh2")}};
     RunnerScope runner(second);
-    form->ui().bbtnCopyProfile->click();
+    form->ui().copyProfileButton->click();
     QCOMPARE(form->profile().currentUser, QStringLiteral("fresh2"));
     QCOMPARE(form->ui().edTimeLimit->text(), QStringLiteral("20"));
     QCOMPARE(storedValue(q2, QStringLiteral("fresh"), QStringLiteral("TimeLimit")), QStringLiteral("20"));
@@ -204,7 +204,7 @@ void TestProfiles::declinedOverwriteKeepsTheDialogOpen()
     DialogUser user{{QStringLiteral("aLPHA"), QStringLiteral("beta")}};
     RunnerScope runner(user);
 
-    form->ui().bbtnNewProfile->click();
+    form->ui().newProfileButton->click();
 
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown()[0].caption, QStringLiteral("Confirm"));
@@ -225,7 +225,7 @@ void TestProfiles::confirmedOverwriteTakesTheListedProfile()
     {
         DialogUser user{{QStringLiteral("ALPHA")}};
         RunnerScope runner(user);
-        form->ui().bbtnNewProfile->click();
+        form->ui().newProfileButton->click();
     }
     QCOMPARE(msgbox::shown().size(), 1);
     // New onto an existing profile loads what it stored, under the listed spelling.
@@ -238,8 +238,8 @@ void TestProfiles::confirmedOverwriteTakesTheListedProfile()
     msgbox::script({msgbox::Button::Yes});
     DialogUser user{{QStringLiteral("alpha")}};
     RunnerScope runner(user);
-    form->ui().bbtnCopyProfile->click();
-    form->settings().WriteUserSettings();
+    form->ui().copyProfileButton->click();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("Alpha"), QStringLiteral("HostName")), QStringLiteral("replaced"));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("alpha.ini")));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("ALPHA.ini")));
@@ -252,7 +252,7 @@ void TestProfiles::cancelChangesNothing()
     form->ui().edFragLimit->setText(QStringLiteral("12"));
     DialogUser user{{QString()}};
     RunnerScope runner(user);
-    form->ui().bbtnNewProfile->click();
+    form->ui().newProfileButton->click();
     QVERIFY(!user.stillOpenAfterOk);
     QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("12"));
@@ -264,7 +264,7 @@ void TestProfiles::nameFieldTakesOnlyNameCharacters()
     FakeQuake2 q2;
     auto form = makeMainWindow();
     QStringList seen;
-    TNewProfileForm::setRunner([&seen](TNewProfileForm& d) {
+    ProfileNameDialog::setRunner([&seen](ProfileNameDialog& d) {
         QLineEdit* name = d.ui().edProfileName;
         name->setFocus();
         typeText(name, QStringLiteral("my prof.1/\\:_x-Y\xe4"));
@@ -280,13 +280,13 @@ void TestProfiles::nameFieldTakesOnlyNameCharacters()
         name->setText(QStringLiteral("a/b"));
         seen.append(name->text());
         name->setText(QStringLiteral("..%2F..%2Fpwn"));
-        d.ui().bbtnNewOK->click();
+        d.ui().okButton->click();
     });
-    form->ui().bbtnNewProfile->click();
-    TNewProfileForm::setRunner({});
+    form->ui().newProfileButton->click();
+    ProfileNameDialog::setRunner({});
     QCOMPARE(seen, QStringList({"myprof1_x-Y", "aetcevilnameinib", "15", "ab"}));
     QCOMPARE(form->profile().currentUser, QStringLiteral("2F2Fpwn"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral("2F2Fpwn.ini"))));
     QCOMPARE(QDir(q2.quake2Dir()).entryList(QDir::Files), QStringList());
 }
@@ -297,14 +297,14 @@ void TestProfiles::emptyNameIsAccepted()
     auto form = makeMainWindow();
     DialogUser user{{QStringLiteral("")}};
     RunnerScope runner(user);
-    form->ui().bbtnNewProfile->click();
+    form->ui().newProfileButton->click();
     QCOMPARE(form->profile().currentUser, QString());
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"", "untitled"}));
     QCOMPARE(form->ui().cbCurrentUserFiles->currentIndex(), 0);
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral(".ini"))));
     // Listed as an empty entry from now on.
-    form->settings().LoadIniValues();
+    form->settings().loadIniValues();
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"", "untitled"}));
 }
 
@@ -324,7 +324,7 @@ void TestProfiles::nameFieldHoldsAtMost64()
     QFETCH(bool, paste);
     FakeQuake2 q2;
     auto form = makeMainWindow();
-    TNewProfileForm::setRunner([&](TNewProfileForm& d) {
+    ProfileNameDialog::setRunner([&](ProfileNameDialog& d) {
         QLineEdit* field = d.ui().edProfileName;
         field->setFocus();
         if (paste) {
@@ -333,10 +333,10 @@ void TestProfiles::nameFieldHoldsAtMost64()
         } else {
             QTest::keyClicks(field, name);
         }
-        d.ui().bbtnNewOK->click();
+        d.ui().okButton->click();
     });
-    form->ui().bbtnNewProfile->click();
-    TNewProfileForm::setRunner({});
+    form->ui().newProfileButton->click();
+    ProfileNameDialog::setRunner({});
     const QString kept = name.left(64);
     QCOMPARE(form->profile().currentUser, kept);
     closeWindow(*form);
@@ -376,7 +376,7 @@ void TestProfiles::listedFileInOtherCase()
     QCOMPARE(form->levels().playList(), QStringList{"dm_bob"});
 
     ui.edFragLimit->setText(QStringLiteral("44"));
-    form->levels().IncAllBtnClick();
+    form->levels().includeAllClicked();
     closeWindow(*form);
     QCOMPARE(iniRead(q2.file(ini), "Options", "FragLimit", "<missing>"), QStringLiteral("44"));
     QCOMPARE(q2.readProgramFile(maps), QByteArray("dm_bob\r\ndm_other\r\n"));
@@ -391,16 +391,16 @@ void TestProfiles::programNameStoresIntoTheProgramIni()
     auto form = makeMainWindow();
     DialogUser user{{QStringLiteral("VelStrom")}};
     RunnerScope runner(user);
-    form->ui().bbtnCopyProfile->click();
+    form->ui().copyProfileButton->click();
     QCOMPARE(form->profile().currentUser, QStringLiteral("velstrom"));
     form->ui().edPort->setText(QStringLiteral("27000"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("velstrom"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("Port")), QStringLiteral("27000"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("UNC"));
     QVERIFY(!programDirFiles(q2).contains(QStringLiteral("VelStrom.ini")));
     // It drops out of the list at the next refill.
-    form->settings().LoadIniValues();
+    form->settings().loadIniValues();
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"untitled"}));
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("27000"));
 }
@@ -429,7 +429,7 @@ void TestProfiles::pickingAProfileSavesAndSwitches()
     QVERIFY(ui.edHost->text().isEmpty());
     QVERIFY(!ui.pnEmp->isHidden());
     QVERIFY(!q2.sounds().names().contains(QStringLiteral("SND_EMPATHY"))); // a load is quiet
-    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(!form->state().loadingSettings);
     QCOMPARE(ui.cbCurrentUserFiles->currentText(), QStringLiteral("beta"));
     QCOMPARE(storedValue(q2, QStringLiteral("alpha"), QStringLiteral("HostName")), QStringLiteral("alpha's host"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("beta"));
@@ -487,7 +487,7 @@ void TestProfiles::deleteAsksFirst()
     q2.sounds().clear();
     msgbox::script({yes ? msgbox::Button::Yes : msgbox::Button::No});
 
-    form->ui().bbtnDeleteProfile->click();
+    form->ui().deleteProfileButton->click();
 
     QCOMPARE(q2.sounds().names().value(0), QStringLiteral("SND_CONFIRM"));
     QCOMPARE(msgbox::shown().size(), 1);
@@ -514,7 +514,7 @@ void TestProfiles::deleteUntitledReloadsDefaults()
     // Sounds off: no confirmation sound, the question still comes.
     form->ui().cbSoundDisable->setCheckState(Qt::Checked);
     q2.sounds().clear();
-    form->ui().bbtnDeleteProfile->click();
+    form->ui().deleteProfileButton->click();
     QVERIFY(q2.sounds().names().isEmpty());
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(programDirFiles(q2), QStringList{QStringLiteral("velstrom.ini")});
@@ -531,7 +531,7 @@ void TestProfiles::deleteWithoutUntitledFile()
     writeIni(q2, QStringLiteral("delta"), {{"FragLimit", "2"}});
     writeIni(q2, QStringLiteral("beta"), {{"FragLimit", "3"}});
     auto form = makeMainWindow();
-    form->ui().bbtnDeleteProfile->click();
+    form->ui().deleteProfileButton->click();
     QCOMPARE(form->profile().currentUser, Untitled);
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("0"));
     QCOMPARE(comboItems(form->ui().cbCurrentUserFiles), QStringList({"beta", "delta"}));
@@ -546,7 +546,7 @@ void TestProfiles::realDialogRunsModally()
     form->show();
     QStringList seen;
     std::function<void(int)> act = [&](int tries) {
-        auto* dialog = qobject_cast<TNewProfileForm*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<ProfileNameDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
             if (tries < 100) {
                 QTimer::singleShot(10, [&act, tries] { act(tries + 1); });
@@ -564,10 +564,10 @@ void TestProfiles::realDialogRunsModally()
         QTest::keyClicks(dialog->ui().edProfileName, QStringLiteral("modal1"));
         QTest::keyClick(dialog->ui().edProfileName, Qt::Key_Return);
         seen.append(dialog->isVisible() ? QStringLiteral("open after Enter") : QStringLiteral("closed by Enter"));
-        QTest::mouseClick(dialog->ui().bbtnNewOK, Qt::LeftButton);
+        QTest::mouseClick(dialog->ui().okButton, Qt::LeftButton);
     };
     QTimer::singleShot(0, [&act] { act(0); });
-    form->ui().bbtnNewProfile->click();
+    form->ui().newProfileButton->click();
     QCOMPARE(seen, QStringList({"New Deathmatch Profile", "modal", "open after Esc", "open after Enter"}));
     QCOMPARE(form->profile().currentUser, QStringLiteral("modal1"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);

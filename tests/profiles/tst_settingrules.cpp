@@ -183,7 +183,7 @@ void TestSettingRules::profileNameKeys()
     QFETCH(QChar, key);
     QFETCH(bool, passes);
     QChar k = key;
-    ProfileNameKeyFilter(k);
+    profileNameKeyFilter(k);
     QCOMPARE(k, passes ? key : QChar(0));
 }
 

@@ -1,7 +1,7 @@
 // The settings pages on the real window: server-type enabling, the value labels, the handicap panel and its
 // sound, the key filters and the sound switch.
 #include "ProfileTesting.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,7 +14,7 @@ namespace {
 
 const QString EmpathySound = QStringLiteral("SND_EMPATHY");
 
-QLineEdit* edit(Tmainform& form, const QString& name)
+QLineEdit* edit(MainWindow& form, const QString& name)
 {
     return widget<QLineEdit>(form, name);
 }
@@ -60,11 +60,11 @@ void TestSettingsPages::serverTypeEnablesRemoteConsole()
     ui.cbRemoteConsole->setCheckState(Qt::Checked);
     clickItem(ui.rsServType, 1);
     QCOMPARE(ui.rsServType->itemIndex(), 1);
-    QVERIFY(ui.cbRemoteConsole->isEnabled() && ui.edROPW->isEnabled() && ui.Label5->isEnabled());
+    QVERIFY(ui.cbRemoteConsole->isEnabled() && ui.edROPW->isEnabled() && ui.lblRconPassword->isEnabled());
     QVERIFY(ui.edPW->isEnabled());
 
     clickItem(ui.rsServType, 0);
-    QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.Label5->isEnabled());
+    QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.lblRconPassword->isEnabled());
     QVERIFY(ui.edPW->isEnabled());
     // Disabling keeps what they hold.
     QCOMPARE(ui.edROPW->text(), QStringLiteral("secret"));
@@ -80,7 +80,7 @@ void TestSettingsPages::noServerTypeLeavesTheEnabling()
     auto form = makeMainWindow();
     QVERIFY(form->ui().edROPW->isEnabled());
     form->profile().currentUser = QStringLiteral("none");
-    form->settings().NewCurrentUser();
+    form->settings().newCurrentUser();
     QCOMPARE(form->ui().rsServType->itemIndex(), -1);
     QVERIFY(form->ui().edROPW->isEnabled());
 }
@@ -166,11 +166,11 @@ void TestSettingsPages::loadedHandicapShowsThePanelSilently()
     auto& ui = form->ui();
     q2.sounds().clear();
     form->profile().currentUser = QStringLiteral("on");
-    form->settings().NewCurrentUser();
+    form->settings().newCurrentUser();
     QVERIFY(!ui.pnEmp->isHidden());
     QVERIFY(!q2.sounds().names().contains(EmpathySound));
     form->profile().currentUser = QStringLiteral("grey");
-    form->settings().NewCurrentUser();
+    form->settings().newCurrentUser();
     QVERIFY(ui.pnEmp->isHidden());
     QVERIFY(!q2.sounds().names().contains(EmpathySound));
 }
@@ -181,17 +181,17 @@ void TestSettingsPages::pictureOnlyChecksTheBox()
     auto form = makeMainWindow();
     auto& ui = form->ui();
     q2.sounds().clear();
-    QTest::mouseClick(ui.Image2, Qt::LeftButton);
+    QTest::mouseClick(ui.lblEmpathyPicture, Qt::LeftButton);
     QCOMPARE(ui.cbUseEmpathy->checkState(), Qt::Checked);
     QVERIFY(!ui.pnEmp->isHidden());
     QCOMPARE(q2.sounds().names(), QStringList{EmpathySound});
-    QTest::mouseClick(ui.Image2, Qt::LeftButton);
+    QTest::mouseClick(ui.lblEmpathyPicture, Qt::LeftButton);
     QCOMPARE(ui.cbUseEmpathy->checkState(), Qt::Checked);
     QCOMPARE(q2.sounds().names().size(), 1);
     // From greyed, the picture checks the box as a click would.
     ui.cbUseEmpathy->setCheckState(Qt::PartiallyChecked);
     QVERIFY(ui.pnEmp->isHidden());
-    QTest::mouseClick(ui.Image2, Qt::LeftButton);
+    QTest::mouseClick(ui.lblEmpathyPicture, Qt::LeftButton);
     QCOMPARE(ui.cbUseEmpathy->checkState(), Qt::Checked);
     QVERIFY(!ui.pnEmp->isHidden());
 }
@@ -325,17 +325,17 @@ void TestSettingsPages::soundSwitchFollowsTheBox()
     writeIni(q2, QStringLiteral("velstrom"), {{"SoundDisable", "GRAY"}});
     auto form = makeMainWindow();
     auto& ui = form->ui();
-    QVERIFY(!form->state().SoundsEnabled);                // greyed counts as disabled
+    QVERIFY(!form->state().soundsEnabled);                // greyed counts as disabled
     QTest::mouseClick(ui.cbSoundDisable, Qt::LeftButton); // greyed -> checked
     QCOMPARE(ui.cbSoundDisable->checkState(), Qt::Checked);
-    QVERIFY(!form->state().SoundsEnabled);
+    QVERIFY(!form->state().soundsEnabled);
     QTest::mouseClick(ui.cbSoundDisable, Qt::LeftButton);
     QCOMPARE(ui.cbSoundDisable->checkState(), Qt::Unchecked);
-    QVERIFY(form->state().SoundsEnabled);
+    QVERIFY(form->state().soundsEnabled);
     q2.sounds().clear();
     form->PlaySoundEvent(QStringLiteral("SND_GO"), false);
     QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_GO")});
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("UNC"));
 }
 

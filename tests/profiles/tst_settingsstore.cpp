@@ -3,7 +3,7 @@
 #include "profiles/SettingsController.h"
 #include "support/AppError.h"
 #include "support/MessageBoxes.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,10 +106,10 @@ void TestSettingsStore::firstRunShowsTheDefaults()
     QVERIFY(ui.edHost->text().isEmpty() && ui.edPW->text().isEmpty() && ui.edROPW->text().isEmpty());
     for (const SettingKey& key : checkKeys())
         QCOMPARE(shownValue(*form, key), settingkeys::defaultFor(key, false));
-    QVERIFY(form->state().SoundsEnabled);
-    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(form->state().soundsEnabled);
+    QVERIFY(!form->state().loadingSettings);
     QVERIFY(ui.pnEmp->isHidden());
-    QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.Label5->isEnabled());
+    QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.lblRconPassword->isEnabled());
     QCOMPARE(errorTexts(), QString());
     // Nothing is written by a load.
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
@@ -179,11 +179,11 @@ void TestSettingsStore::checkTexts()
     for (const SettingKey& key : checkKeys())
         QCOMPARE(int(control<QCheckBox>(*form, key)->checkState()), state);
     // Only an unchecked box lets sounds play.
-    QCOMPARE(form->state().SoundsEnabled, state == Qt::Unchecked);
+    QCOMPARE(form->state().soundsEnabled, state == Qt::Unchecked);
     // A greyed handicap box does not count as checked.
     QCOMPARE(!form->ui().pnEmp->isHidden(), state == Qt::Checked);
 
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     for (const SettingKey& key : checkKeys())
         QCOMPARE(storedValue(q2, key.file == SettingFile::Profile ? Untitled : QStringLiteral("velstrom"), key.key),
                  saved);
@@ -249,7 +249,7 @@ void TestSettingsStore::indexesAndPositionsAreClamped()
     // The labels follow the loaded positions.
     QCOMPARE(ui.lblKickVal->text(), QString::number(ui.tbKickback->value() * 50));
     QCOMPARE(ui.lblFactor->text(), QLocale::system().toString((9 - ui.tbEmpathy->value()) / 2.0));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, Untitled, key), saved);
 }
 
@@ -291,8 +291,8 @@ void TestSettingsStore::nonIntegerTakesItsDefault()
     QCOMPARE(errorTexts(), QStringLiteral("'%1' is not a valid integer value").arg(stored));
     QCOMPARE(form->ui().cbConfigFiles->currentText(), QStringLiteral("late.cfg"));
     QCOMPARE(shownValue(*form, *settingkeys::find(key)), fallback);
-    QVERIFY(!form->state().LoadingSettings);
-    form->settings().WriteUserSettings();
+    QVERIFY(!form->state().loadingSettings);
+    form->settings().writeUserSettings();
     for (const auto& [k, v] : held)
         QCOMPARE(storedValue(q2, Untitled, k), v);
     QCOMPARE(storedValue(q2, Untitled, key), fallback);
@@ -314,7 +314,7 @@ void TestSettingsStore::unreadableIniIsReportedAndKept()
     auto form = makeMainWindow();
     QCOMPARE(errorTexts(), QStringLiteral("Cannot read ") + q2.file(name) + QStringLiteral(": File access denied"));
     QCOMPARE(form->ui().edMaxClients->text(), QStringLiteral("8"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     // Still the FIFO: not replaced by a written file.
     QVERIFY(QFileInfo(q2.file(name)).exists() && !QFileInfo(q2.file(name)).isFile());
 }
@@ -337,7 +337,7 @@ void TestSettingsStore::invalidProfileNameIsNotUsed()
     auto form = makeMainWindow();
     QCOMPARE(errorTexts(), QStringLiteral("Profile name '%1' is not valid; using \"untitled\".").arg(name));
     QCOMPARE(form->profile().currentUser, Untitled);
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), Untitled);
     QVERIFY(QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
     QVERIFY(!QFile::exists(q2.file(name + QStringLiteral(".ini"))));
@@ -350,10 +350,10 @@ void TestSettingsStore::nonIntegerOnSwitchStillLoadsTheLists()
     auto form = makeMainWindow();
     form->ui().edPort->setText(QStringLiteral("555"));
     form->profile().currentUser = QStringLiteral("broken");
-    QVERIFY_THROWS_EXCEPTION(AppError, form->settings().NewCurrentUser());
+    QVERIFY_THROWS_EXCEPTION(AppError, form->settings().newCurrentUser());
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("7"));
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("1")); // after the bad key: loaded all the same
-    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(!form->state().loadingSettings);
     QCOMPARE(form->profile().currentUser, QStringLiteral("broken"));
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), QStringLiteral("broken"));
 }
@@ -389,7 +389,7 @@ void TestSettingsStore::savedFileFromScratchIsExact()
     ui.tbEmpathy->setValue(4);
     ui.cbConfigFiles->setEditText(QStringLiteral("server.cfg"));
     ui.cbAutoRemove->setCheckState(Qt::Checked);
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
 
     QCOMPARE(q2.readProgramFile(QStringLiteral("velstrom.ini")),
              QByteArray("[Options]\r\nCurrentUser=untitled\r\nSoundDisable=UNC\r\nAutoRemove=CHK\r\n"));
@@ -435,12 +435,12 @@ void TestSettingsStore::profileFilesAreOwnerOnly()
     FakeQuake2 q2;
     auto form = makeMainWindow();
     form->ui().edPW->setText(QStringLiteral("hunter2"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     const QFileDevice::Permissions ownerOnly =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
     // A later save keeps it so.
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(QFile::permissions(q2.file(QStringLiteral("untitled.ini"))), ownerOnly);
 }
 
@@ -475,7 +475,7 @@ void TestSettingsStore::everySettingRoundTrips()
         ui.cbConfigFiles->setEditText(QStringLiteral("not listed.cfg"));
         form->profile().currentUser = QStringLiteral("night");
         expected = shownSettings(*form);
-        form->settings().WriteUserSettings();
+        form->settings().writeUserSettings();
     }
     auto fresh = makeMainWindow();
     QCOMPARE(errorTexts(), QString());
@@ -484,7 +484,7 @@ void TestSettingsStore::everySettingRoundTrips()
     const auto& keys = settingkeys::profileKeys();
     for (int i = 0; i < keys.size(); ++i)
         QVERIFY2(expected[3 + i].second != settingkeys::defaultFor(keys[i], true), qPrintable(keys[i].key));
-    QVERIFY(!fresh->state().SoundsEnabled);
+    QVERIFY(!fresh->state().soundsEnabled);
     QVERIFY(!fresh->ui().pnEmp->isHidden());
     QVERIFY(fresh->ui().edROPW->isEnabled());
 }
@@ -498,7 +498,7 @@ void TestSettingsStore::overLongStoredTextsSurvive()
     QCOMPARE(ui.edFragLimit->text(), QStringLiteral("12345"));
     QCOMPARE(ui.edSkipKey->text(), QStringLiteral("abc"));
     QCOMPARE(ui.edPort->text(), QStringLiteral("not a port"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("12345"));
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("SkipKey")), QStringLiteral("abc"));
 
@@ -533,9 +533,9 @@ void TestSettingsStore::profileListAndConfigList()
     QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("custom/my.cfg"));
     // A stored name that is not listed is shown and saved unchanged.
     writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", "zeta"}});
-    form->settings().LoadIniValues();
+    form->settings().loadIniValues();
     QCOMPARE(ui.cbConfigFiles->currentText(), QStringLiteral("custom/my.cfg"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("zeta"), QStringLiteral("ConfigFile")), QStringLiteral("custom/my.cfg"));
 }
 
@@ -549,7 +549,7 @@ void TestSettingsStore::storedProfileWithoutFile()
     QCOMPARE(form->profile().currentUser, QStringLiteral("ghost"));
     QCOMPARE(form->ui().cbCurrentUserFiles->currentText(), QStringLiteral("alpha"));
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("0"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QVERIFY(QFile::exists(q2.file(QStringLiteral("ghost.ini"))));
     QCOMPARE(storedValue(q2, QStringLiteral("alpha"), QStringLiteral("FragLimit")), QStringLiteral("8"));
 }
@@ -560,7 +560,7 @@ void TestSettingsStore::loadClearsTheTitleLabels()
     auto form = makeMainWindow();
     form->ui().lblSrcMapDesc->setText(QStringLiteral("The Edge"));
     form->ui().lblDstMapDesc->setText(QStringLiteral("Frag Pipe"));
-    form->settings().LoadIniValues();
+    form->settings().loadIniValues();
     QVERIFY(form->ui().lblSrcMapDesc->text().isEmpty());
     QVERIFY(form->ui().lblDstMapDesc->text().isEmpty());
 }
@@ -578,7 +578,7 @@ void TestSettingsStore::unwritableDirectoryStopsTheSave()
     else
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
     try {
-        form->settings().WriteUserSettings();
+        form->settings().writeUserSettings();
         QFAIL("the save went through");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
@@ -603,7 +603,7 @@ void TestSettingsStore::blockedProfileFileStopsTheSaveOfThatFile()
     QVERIFY(QDir(q2.programDir()).mkdir(QStringLiteral("untitled.ini"))); // in the way of the profile file
     form->ui().cbSoundDisable->setCheckState(Qt::Checked);
     try {
-        form->settings().WriteUserSettings();
+        form->settings().writeUserSettings();
         QFAIL("the save went through");
     } catch (const AppError& e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + q2.file(QStringLiteral("untitled.ini")));
@@ -630,7 +630,7 @@ void TestSettingsStore::resetAllRestoresDefaults()
     q2.sounds().clear();
     msgbox::script({msgbox::Button::Yes});
 
-    ui.defaults->click();
+    ui.resetAllButton->click();
 
     QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_CONFIRM")});
     QCOMPARE(errorTexts(), QString());
@@ -647,11 +647,11 @@ void TestSettingsStore::resetAllRestoresDefaults()
     QVERIFY(ui.edHost->text().isEmpty());
     QCOMPARE(ui.pcPages->currentWidget(), ui.tsMaps);
     QCOMPARE(ui.cbAutoRemove->checkState(), Qt::Checked); // program keys stay
-    QVERIFY(!form->state().LoadingSettings);
+    QVERIFY(!form->state().loadingSettings);
     QCOMPARE(QDir::currentPath() + u'/', q2.programDir());
 
     // The next save writes a profile of defaults.
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("FragLimit")), QStringLiteral("0"));
     QCOMPARE(storedValue(q2, QStringLiteral("night"), QStringLiteral("KickBack")), QStringLiteral("10"));
 }
@@ -667,7 +667,7 @@ void TestSettingsStore::resetAllDeclinedChangesNothing()
     form->ui().cbSoundDisable->setCheckState(Qt::Checked);
     q2.sounds().clear();
     msgbox::script({msgbox::Button::No});
-    form->ui().defaults->click();
+    form->ui().resetAllButton->click();
     QVERIFY(q2.sounds().names().isEmpty());
     QCOMPARE(msgbox::shown().size(), 1);
     QVERIFY(QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
@@ -709,7 +709,7 @@ void TestSettingsStore::corruptAndOddFilesLoad()
     QCOMPARE(form->ui().edFragLimit->text(), fragLimit);
     // And it can be saved over.
     form->ui().edFragLimit->setText(QStringLiteral("77"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("77"));
     auto again = makeMainWindow();
     QCOMPARE(again->ui().edFragLimit->text(), QStringLiteral("77"));
@@ -725,7 +725,7 @@ void TestSettingsStore::duplicateKeysTakeTheFirstAndSaveBack()
     QCOMPARE(form->ui().edFragLimit->text(), QStringLiteral("12"));
     QCOMPARE(form->ui().edTimeLimit->text(), QStringLiteral("7"));
     form->ui().edFragLimit->setText(QStringLiteral("99"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("FragLimit")), QStringLiteral("99"));
     QCOMPARE(iniRead(q2.file(QStringLiteral("untitled.ini")), QStringLiteral("Extra"), QStringLiteral("Kept"), {}),
              QStringLiteral("yes"));
@@ -739,7 +739,7 @@ void TestSettingsStore::hugeValuesAreCut()
     auto form = makeMainWindow();
     QCOMPARE(form->ui().edHost->text(), QString(1023, u'h'));
     QCOMPARE(form->ui().edPort->text(), QStringLiteral("1"));
-    form->settings().WriteUserSettings();
+    form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, Untitled, QStringLiteral("HostName")), QString(1023, u'h'));
 }
 

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     ServerWindow* window = ServerWindow::showFor(&main, profile, QStringLiteral("/nonexistent"), nullptr);
     if (players > 1) {
         window->findChild<QLineEdit*>(QStringLiteral("edRconCommand"))->setText(QStringLiteral("status"));
-        window->findChild<QPushButton*>(QStringLiteral("btnRconSend"))->click();
+        window->findChild<QPushButton*>(QStringLiteral("rconSendButton"))->click();
     }
     if (seconds > 0)
         QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);

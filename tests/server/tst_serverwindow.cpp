@@ -197,13 +197,13 @@ private Q_SLOTS:
         const QByteArray hello = recorded("q2pro-rcon-sayhello.bin");
         const QByteArray badPass = recorded("q2pro-rcon-badpass.bin");
         // clang-format off
-        QTest::newRow("typed, two datagrams") << "btnRconSend" << " status " << QByteArrayList{badPass, hello}
+        QTest::newRow("typed, two datagrams") << "rconSendButton" << " status " << QByteArrayList{badPass, hello}
                                               << Oob + "rcon rc0n status" << "> status\nBad rcon_password.\nconsole: hello";
-        QTest::newRow("skip level, empty reply") << "btnSkipLevel" << "" << QByteArrayList{recorded("yquake2-rcon-sayhello.bin")}
+        QTest::newRow("skip level, empty reply") << "skipLevelButton" << "" << QByteArrayList{recorded("yquake2-rcon-sayhello.bin")}
                                                  << Oob + "rcon rc0n sv skip" << "> sv skip\n";
-        QTest::newRow("say") << "btnSay" << "hello" << QByteArrayList{hello} << Oob + "rcon rc0n say \"hello\""
+        QTest::newRow("say") << "sayButton" << "hello" << QByteArrayList{hello} << Oob + "rcon rc0n say \"hello\""
                              << "> say \"hello\"\nconsole: hello";
-        QTest::newRow("a stranger's reply") << "btnRconSend" << "status" << QByteArrayList{FromStranger + badPass, hello}
+        QTest::newRow("a stranger's reply") << "rconSendButton" << "status" << QByteArrayList{FromStranger + badPass, hello}
                                             << Oob + "rcon rc0n status" << "> status\nconsole: hello";
         // clang-format on
     }
@@ -218,7 +218,7 @@ private Q_SLOTS:
         ServerWindow::setSayPrompt([input](QWidget*) { return std::optional<QString>(input); });
         ServerWindow* window =
             ServerWindow::showFor(&m_main, server.profile(Qt::Checked, "rc0n"), m_fake.quake2Dir(), nullptr);
-        if (button == "btnRconSend")
+        if (button == "rconSendButton")
             QTest::keyClicks(widget<QLineEdit>(window, "edRconCommand"), input);
         widget<QPushButton>(window, button.toLatin1().constData())->click();
         ServerWindow::setSayPrompt({});
@@ -244,7 +244,7 @@ private Q_SLOTS:
         StandInServer server;
         ServerWindow* window =
             ServerWindow::showFor(&m_main, server.profile(remoteConsole, "pw"), m_fake.quake2Dir(), nullptr);
-        for (const char* name : {"edRconCommand", "btnRconSend", "btnSkipLevel", "btnSay"})
+        for (const char* name : {"edRconCommand", "rconSendButton", "skipLevelButton", "sayButton"})
             QVERIFY2(widget<QWidget>(window, name)->isEnabled() == on, name);
         const QString hint = text(window, "lblRconHint");
         QVERIFY2(hint.contains("clear text") && hint.contains("not checked") != on, qPrintable(hint));
@@ -303,7 +303,7 @@ private Q_SLOTS:
         GameProcess* game = ownGame ? startStubbornGame(dir) : nullptr;
         ServerWindow* window = ServerWindow::showFor(&m_main, server.profile(), m_fake.quake2Dir(), game);
         QCOMPARE(text(window, "lblState"), "Starting\u2026");
-        auto* stop = widget<QPushButton>(window, "btnStop");
+        auto* stop = widget<QPushButton>(window, "stopButton");
         QCOMPARE(stop->isEnabled(), ownGame);
         msgbox::clearShown();
         msgbox::script({confirmed ? msgbox::Button::Yes : msgbox::Button::No});

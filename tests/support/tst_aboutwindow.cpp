@@ -48,7 +48,7 @@ struct Started {
 };
 
 // A window whose links and Help go to `registry` and whose commands are recorded instead of started.
-void instrument(Tprefs& window, const AssociationRegistry& registry, QList<Started>& started)
+void instrument(AboutWindow& window, const AssociationRegistry& registry, QList<Started>& started)
 {
     window.setAssociations(&registry);
     window.setCommandRunner([&started](const QString& commandLine, int showMode) {
@@ -68,15 +68,15 @@ QPoint expectedOffset(int ticks, int tile)
 }
 
 // The rectangles, in window coordinates, that the window's controls paint over the background.
-QList<QRect> coveredByControls(const Tprefs& window)
+QList<QRect> coveredByControls(const AboutWindow& window)
 {
     QList<QRect> rects;
-    for (const char* name : {"Panel1", "Panel2", "BitBtn1", "BitBtn3"})
+    for (const char* name : {"creditsPanel", "picturePanel", "helpButton", "okButton"})
         rects.append(window.findChild<QWidget*>(QString::fromLatin1(name))->geometry());
     return rects;
 }
 
-QImage renderWithoutErasing(Tprefs& window)
+QImage renderWithoutErasing(AboutWindow& window)
 {
     // Whatever the window leaves unpainted stays in this colour, which none of our pictures uses.
     QPixmap canvas(window.size());
@@ -114,7 +114,7 @@ void TestAboutWindow::driftOverTicks()
     QList<QPoint> seen;
     for (int tick = 1; tick <= 130; ++tick) {
         drift.tick(64, 64);
-        const QPoint now(drift.ScrollX, drift.ScrollY);
+        const QPoint now(drift.scrollX, drift.scrollY);
         QCOMPARE(now, expectedOffset(tick, 64));
         QVERIFY(now.x() >= 0 && now.x() <= 63);
         QVERIFY(now.y() >= 1 && now.y() <= 64);
@@ -132,34 +132,34 @@ void TestAboutWindow::driftOverTicks()
     BackgroundDrift odd;
     for (int tick = 1; tick <= 130; ++tick) {
         odd.tick(5, 3);
-        QCOMPARE(QPoint(odd.ScrollX, odd.ScrollY), QPoint(tick % 5, 3 - (tick - 1) % 3));
+        QCOMPARE(QPoint(odd.scrollX, odd.scrollY), QPoint(tick % 5, 3 - (tick - 1) % 3));
     }
 }
 
 void TestAboutWindow::windowTimer()
 {
     FakeQuake2 fake;
-    Tprefs window(true);
-    QCOMPARE(window.backtimer()->interval(), 100);
-    QVERIFY(window.backtimer()->isActive());
+    AboutWindow window(true);
+    QCOMPARE(window.backgroundTimer()->interval(), 100);
+    QVERIFY(window.backgroundTimer()->isActive());
     QCOMPARE(QPoint(window.scrollX(), window.scrollY()), QPoint(0, 0));
 
     // The running timer drives the window by itself.
     QTRY_VERIFY_WITH_TIMEOUT(window.scrollX() > 0, 2000);
 
-    window.backtimer()->stop();
+    window.backgroundTimer()->stop();
     BackgroundDrift model{window.scrollX(), window.scrollY()};
     for (int tick = 0; tick < 130; ++tick) {
-        window.backtimerTimer();
+        window.backgroundTick();
         model.tick(64, 64);
-        QCOMPARE(QPoint(window.scrollX(), window.scrollY()), QPoint(model.ScrollX, model.ScrollY));
+        QCOMPARE(QPoint(window.scrollX(), window.scrollY()), QPoint(model.scrollX, model.scrollY));
     }
 }
 
 void TestAboutWindow::pictures()
 {
     FakeQuake2 fake;
-    Tprefs window(true);
+    AboutWindow window(true);
 
     const QImage tile = window.tileBitmap().toImage();
     QCOMPARE(tile.size(), QSize(64, 64));
@@ -177,7 +177,7 @@ void TestAboutWindow::pictures()
     const QImage title(QStringLiteral(":/pictures/title.png"));
     QCOMPARE(title.size(), QSize(640, 182));
     QVERIFY(!title.hasAlphaChannel());
-    const auto* image1 = window.findChild<QLabel*>(QStringLiteral("Image1"));
+    const auto* image1 = window.findChild<QLabel*>(QStringLiteral("picture"));
     QCOMPARE(image1->pixmap().size(), QSize(640, 182));
     QVERIFY(!image1->hasScaledContents());
 
@@ -197,10 +197,10 @@ void TestAboutWindow::backgroundCoversWindow()
 {
     QFETCH(int, ticks);
     FakeQuake2 fake;
-    Tprefs window(true);
-    window.backtimer()->stop();
+    AboutWindow window(true);
+    window.backgroundTimer()->stop();
     for (int i = 0; i < ticks; ++i)
-        window.backtimerTimer();
+        window.backgroundTick();
 
     const QImage shot = renderWithoutErasing(window);
     QCOMPARE(shot.size(), QSize(632, 334));
@@ -230,8 +230,8 @@ void TestAboutWindow::backgroundCoversWindow()
 void TestAboutWindow::tickPaintsAtOnce()
 {
     FakeQuake2 fake;
-    Tprefs window(true);
-    window.backtimer()->stop();
+    AboutWindow window(true);
+    window.backgroundTimer()->stop();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCoreApplication::processEvents();
@@ -247,9 +247,9 @@ void TestAboutWindow::tickPaintsAtOnce()
     } counter;
     window.installEventFilter(&counter);
     // No event loop runs between the tick and the check: the paint must already have happened.
-    window.backtimerTimer();
+    window.backgroundTick();
     QCOMPARE(counter.paints, 1);
-    window.backtimerTimer();
+    window.backgroundTick();
     QCOMPARE(counter.paints, 2);
     window.removeEventFilter(&counter);
 }
@@ -259,16 +259,16 @@ void TestAboutWindow::controls_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Panel2") << "Panel2" << QRect(0, 0, 632, 178) << QString();
-    QTest::newRow("Image1") << "Image1" << QRect(1, 1, 630, 176) << QString();
-    QTest::newRow("Panel1") << "Panel1" << QRect(11, 184, 322, 145) << QString();
-    QTest::newRow("OK") << "BitBtn3" << QRect(552, 276, 75, 25) << "OK";
-    QTest::newRow("Help") << "BitBtn1" << QRect(552, 305, 75, 25) << "&Help";
-    QTest::newRow("version") << "Label1" << QRect() << "Version 1.3";
-    QTest::newRow("first link caption") << "Label6" << QRect() << "Yamagi's Home Page";
-    QTest::newRow("first link") << "Label5" << QRect() << "https://www.yamagi.org/quake2/";
-    QTest::newRow("second link caption") << "Label7" << QRect() << "Skuller's Home Page";
-    QTest::newRow("second link") << "Label8" << QRect() << "https://skuller.net/q2pro/";
+    QTest::newRow("picturePanel") << "picturePanel" << QRect(0, 0, 632, 178) << QString();
+    QTest::newRow("picture") << "picture" << QRect(1, 1, 630, 176) << QString();
+    QTest::newRow("creditsPanel") << "creditsPanel" << QRect(11, 184, 322, 145) << QString();
+    QTest::newRow("OK") << "okButton" << QRect(552, 276, 75, 25) << "OK";
+    QTest::newRow("Help") << "helpButton" << QRect(552, 305, 75, 25) << "&Help";
+    QTest::newRow("version") << "versionLabel" << QRect() << "Version 1.3";
+    QTest::newRow("first link caption") << "yamagiCaption" << QRect() << "Yamagi's Home Page";
+    QTest::newRow("first link") << "yamagiLink" << QRect() << "https://www.yamagi.org/quake2/";
+    QTest::newRow("second link caption") << "skullerCaption" << QRect() << "Skuller's Home Page";
+    QTest::newRow("second link") << "skullerLink" << QRect() << "https://skuller.net/q2pro/";
 }
 
 void TestAboutWindow::controls()
@@ -277,7 +277,7 @@ void TestAboutWindow::controls()
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
     FakeQuake2 fake;
-    Tprefs window(true);
+    AboutWindow window(true);
     QCOMPARE(window.windowTitle(), QStringLiteral("About Velstrom"));
     QCOMPARE(window.size(), QSize(632, 334));
     QCOMPARE(window.minimumSize(), window.maximumSize());
@@ -292,7 +292,7 @@ void TestAboutWindow::controls()
         QCOMPARE(button->text(), text);
 
     // Every label lies wholly inside the credits panel, so nothing is cut off.
-    auto* panel = window.findChild<QWidget*>(QStringLiteral("Panel1"));
+    auto* panel = window.findChild<QWidget*>(QStringLiteral("creditsPanel"));
     for (auto* label : panel->findChildren<QLabel*>()) {
         QVERIFY2(panel->rect().contains(label->geometry()), qPrintable(label->objectName()));
         QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->objectName()));
@@ -306,10 +306,10 @@ void TestAboutWindow::links_data()
     QTest::addColumn<QString>("expected");
     const QString yamagi = QStringLiteral("https://www.yamagi.org/quake2/");
     const QString skuller = QStringLiteral("https://skuller.net/q2pro/");
-    QTest::newRow("Label5") << "Label5" << true << "\"/opt/web browser/browse\" " + yamagi;
-    QTest::newRow("Label8") << "Label8" << true << "\"/opt/web browser/browse\" " + skuller;
+    QTest::newRow("yamagiLink") << "yamagiLink" << true << "\"/opt/web browser/browse\" " + yamagi;
+    QTest::newRow("skullerLink") << "skullerLink" << true << "\"/opt/web browser/browse\" " + skuller;
     // No browser for "htm": the command starts with two double quotes and the runner reports it.
-    QTest::newRow("Label5, no browser") << "Label5" << false << "\"\" " + yamagi;
+    QTest::newRow("link, no browser") << "yamagiLink" << false << "\"\" " + yamagi;
 }
 
 void TestAboutWindow::links()
@@ -323,7 +323,7 @@ void TestAboutWindow::links()
         registry.associate(QStringLiteral("htm"), QStringLiteral("text/html"),
                            QStringLiteral("\"/opt/web browser/browse\" --new-tab \"%1\""));
     QList<Started> started;
-    Tprefs window(true);
+    AboutWindow window(true);
     instrument(window, registry, started);
 
     auto* link = window.findChild<QLabel*>(label);
@@ -358,10 +358,10 @@ void TestAboutWindow::help()
     registry.associate(QStringLiteral("html"), QStringLiteral("application/xhtml+xml"),
                        QStringLiteral("/usr/bin/lynx %u"));
     QList<Started> started;
-    Tprefs window(soundsEnabled);
+    AboutWindow window(soundsEnabled);
     instrument(window, registry, started);
 
-    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("helpButton")), Qt::LeftButton);
     QCOMPARE(started.size(), 1);
     // The help document's path is given as it is, not in quotes.
     QCOMPARE(started[0].commandLine, "\"/usr/bin/lynx \" " + fake.programDir() + "VELSTROM.html");
@@ -372,7 +372,7 @@ void TestAboutWindow::help()
     } else {
         QVERIFY(fake.sounds().played().isEmpty());
     }
-    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("BitBtn3"))->isDefault());
+    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("okButton"))->isDefault());
 }
 
 void TestAboutWindow::openingSound_data()
@@ -387,9 +387,9 @@ void TestAboutWindow::openingSound()
     QFETCH(bool, soundsEnabled);
     FakeQuake2 fake;
     QWidget owner;
-    QPointer<Tprefs> shown;
+    QPointer<AboutWindow> shown;
     QStringList playedBeforeShowing;
-    const AboutWindowShow previous = setAboutWindowShow([&](Tprefs& window) {
+    const AboutWindowShow previous = setAboutWindowShow([&](AboutWindow& window) {
         shown = &window;
         playedBeforeShowing = fake.sounds().names();
         return int(QDialog::Accepted);
@@ -410,7 +410,7 @@ void TestAboutWindow::enterCloses()
     std::optional<int> result;
     QPointer<QDialog> dialog;
     QTimer::singleShot(0, this, [&] {
-        dialog = qobject_cast<Tprefs*>(QApplication::activeModalWidget());
+        dialog = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         connect(dialog, &QDialog::finished, this, [&](int r) { result = r; });
         QWidget* target = dialog->focusWidget() ? dialog->focusWidget() : dialog.data();

@@ -130,14 +130,14 @@ void TestAssociations::walk()
     QFETCH(QString, extension);
     QFETCH(QString, program);
     const FakeRegistry fake(registry);
-    QCOMPARE(FindAssociatedProgram(extension, fake), program);
+    QCOMPARE(findAssociatedProgram(extension, fake), program);
 }
 
 void TestAssociations::extensionShellComesFirst()
 {
     // The extension's own command is used even when it also names a class with a command of its own.
     const FakeRegistry fake({".log=txtfile", ".log\\shell\\open\\command=C:\\tail.exe %1", TxtCommand});
-    QCOMPARE(FindAssociatedProgram("log", fake), QStringLiteral("\"C:\\tail.exe \""));
+    QCOMPARE(findAssociatedProgram("log", fake), QStringLiteral("\"C:\\tail.exe \""));
     for (const QString& key : fake.asked())
         QVERIFY2(!key.startsWith("txtfile", Qt::CaseInsensitive), qPrintable(key));
 }

@@ -136,9 +136,9 @@ void TestDesktopAssociations::findAssociatedProgram_data()
 {
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("program");
-    QTest::newRow("quoted program path with a blank") << "txt" << QuoteText(editor());
-    QTest::newRow("upper-case extension") << "TXT" << QuoteText(editor());
-    QTest::newRow("unquoted program keeps the blank before %U") << "htm" << QuoteText(browser() + ' ');
+    QTest::newRow("quoted program path with a blank") << "txt" << quoteText(editor());
+    QTest::newRow("upper-case extension") << "TXT" << quoteText(editor());
+    QTest::newRow("unquoted program keeps the blank before %U") << "htm" << quoteText(browser() + ' ');
     QTest::newRow("type without an application") << "bsp" << "\"\"";
     QTest::newRow("unknown extension") << "zzqv" << "\"\"";
     QTest::newRow("empty extension") << "" << "\"\"";
@@ -148,7 +148,7 @@ void TestDesktopAssociations::findAssociatedProgram()
 {
     QFETCH(QString, extension);
     QFETCH(QString, program);
-    QCOMPARE(FindAssociatedProgram(extension), program);
+    QCOMPARE(::findAssociatedProgram(extension), program);
 }
 
 void TestDesktopAssociations::openReadmeWithAssociatedProgram()
@@ -157,7 +157,7 @@ void TestDesktopAssociations::openReadmeWithAssociatedProgram()
     const QString readme = m_root + "/Velstrom/readme.txt";
     put("Velstrom/readme.txt", "Velstrom belongs in a subdirectory of Quake 2.\r\n");
     msgbox::script();
-    const bool started = RunCommandLine(FindAssociatedProgram("txt") + ' ' + QuoteText(readme), SW_SHOWNORMAL);
+    const bool started = RunCommandLine(::findAssociatedProgram("txt") + ' ' + quoteText(readme), SW_SHOWNORMAL);
     const QList<msgbox::Shown> shown = msgbox::shown();
     msgbox::unscript();
     QVERIFY(started);
@@ -180,14 +180,14 @@ void TestDesktopAssociations::bareViewerNeverFromWorkingDirectory()
     const QByteArray oldPath = qgetenv("PATH");
     QVERIFY(QDir::setCurrent(work));
     qputenv("PATH", ":" + QFile::encodeName(m_root + "/bin") + ':' + oldPath);
-    const QString program = FindAssociatedProgram("vnote");
+    const QString program = ::findAssociatedProgram("vnote");
     msgbox::script();
-    const bool started = RunCommandLine(program + ' ' + QuoteText(note), SW_SHOWNORMAL);
+    const bool started = RunCommandLine(program + ' ' + quoteText(note), SW_SHOWNORMAL);
     msgbox::unscript();
     QDir::setCurrent(oldDir);
     qputenv("PATH", oldPath);
 
-    QCOMPARE(program, QuoteText("cat "));
+    QCOMPARE(program, quoteText("cat "));
     QVERIFY(started);
     const QString log = m_root + "/bin/launch.log";
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);

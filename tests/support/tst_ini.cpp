@@ -299,13 +299,13 @@ void TestIni::programDirectoryFiles()
     const Installation previous = installation();
     setInstallation(Installation(dir.path(), "velstrom"));
 
-    WriteProgramSetting("Options", "CurrentUser", "fragger");
-    WriteIniSetting("fragger", "Options", "TimeLimit", "15");
+    writeProgramSetting("Options", "CurrentUser", "fragger");
+    writeIniSetting("fragger", "Options", "TimeLimit", "15");
     QCOMPARE(fileContents(dir.filePath("velstrom.ini")), QByteArray("[Options]\r\nCurrentUser=fragger\r\n"));
     QCOMPARE(fileContents(dir.filePath("fragger.ini")), QByteArray("[Options]\r\nTimeLimit=15\r\n"));
-    QCOMPARE(ReadProgramSetting("Options", "CurrentUser", "untitled"), QStringLiteral("fragger"));
-    QCOMPARE(ReadIniSetting("fragger", "Options", "TimeLimit", "0"), QStringLiteral("15"));
-    QCOMPARE(ReadIniSetting("camper", "Options", "TimeLimit", "0"), QStringLiteral("0"));
+    QCOMPARE(readProgramSetting("Options", "CurrentUser", "untitled"), QStringLiteral("fragger"));
+    QCOMPARE(readIniSetting("fragger", "Options", "TimeLimit", "0"), QStringLiteral("15"));
+    QCOMPARE(readIniSetting("camper", "Options", "TimeLimit", "0"), QStringLiteral("0"));
 
     setInstallation(previous);
 }

@@ -605,10 +605,10 @@ void TestShell::openDocument()
     Surroundings keep;
     QVERIFY(QDir::setCurrent(dir.path()));
 
-    OpenDocument(dir.filePath("VELSTROM.html"));
-    OpenDocument("readme.txt");
-    OpenDocument("https://example.org/velstrom");
-    OpenDocument(dir.filePath("missing.html"));
+    ::openDocument(dir.filePath("VELSTROM.html"));
+    ::openDocument("readme.txt");
+    ::openDocument("https://example.org/velstrom");
+    ::openDocument(dir.filePath("missing.html"));
     const int code = ExecuteFile("VELSTROM.html", "", dir.path(), SW_SHOWNORMAL);
     const int missing = ExecuteFile("missing.html", "", dir.path(), SW_SHOWNORMAL);
 

@@ -42,7 +42,7 @@ void TestTextUtil::quoteText()
 {
     QFETCH(QString, text);
     QFETCH(QString, quoted);
-    QCOMPARE(QuoteText(text), quoted);
+    QCOMPARE(::quoteText(text), quoted);
 }
 
 void TestTextUtil::parentDirectory_data()
@@ -69,7 +69,7 @@ void TestTextUtil::parentDirectory()
 {
     QFETCH(QString, path);
     QFETCH(QString, parent);
-    QCOMPARE(ParentDirectory(path), parent);
+    QCOMPARE(::parentDirectory(path), parent);
 }
 
 void TestTextUtil::checkStateToText_data()
@@ -87,7 +87,7 @@ void TestTextUtil::checkStateToText()
 {
     QFETCH(int, state);
     QFETCH(QString, text);
-    QCOMPARE(CheckStateToText(Qt::CheckState(state)), text);
+    QCOMPARE(::checkStateToText(Qt::CheckState(state)), text);
 }
 
 void TestTextUtil::textToCheckState_data()
@@ -109,21 +109,21 @@ void TestTextUtil::textToCheckState()
 {
     QFETCH(QString, text);
     QFETCH(int, state);
-    QCOMPARE(int(TextToCheckState(text)), state);
+    QCOMPARE(int(::textToCheckState(text)), state);
 }
 
 void TestTextUtil::checkStateRoundTrip()
 {
     for (const Qt::CheckState s : {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked})
-        QCOMPARE(TextToCheckState(CheckStateToText(s)), s);
+        QCOMPARE(::textToCheckState(::checkStateToText(s)), s);
 }
 
 void TestTextUtil::chooseText()
 {
     const QString piece = QStringLiteral(" +set dedicated 1");
     const QString nothing;
-    QCOMPARE(QStringLiteral("quake2.exe") + ChooseText(true, piece, nothing), "quake2.exe +set dedicated 1");
-    QCOMPARE(QStringLiteral("quake2.exe") + ChooseText(false, piece, nothing), "quake2.exe");
+    QCOMPARE(QStringLiteral("quake2.exe") + ::chooseText(true, piece, nothing), "quake2.exe +set dedicated 1");
+    QCOMPARE(QStringLiteral("quake2.exe") + ::chooseText(false, piece, nothing), "quake2.exe");
 }
 
 void TestTextUtil::isBlankText_data()

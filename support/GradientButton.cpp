@@ -1,4 +1,4 @@
-#include "support/GradButton.h"
+#include "support/GradientButton.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -6,30 +6,30 @@
 #include <algorithm>
 #include <cstdlib>
 
-TGradButton::TGradButton(QWidget* parent)
+GradientButton::GradientButton(QWidget* parent)
     : QAbstractButton(parent), m_gradColor(0, 0, 255), m_faceColor(Qt::black), m_highlightColor(Qt::white),
       m_shadowColor(Qt::black)
 {
     setFocusPolicy(Qt::NoFocus);
     resize(100, 30);
     m_gradient = QImage(width(), height(), QImage::Format_RGB32);
-    BuildGradient(m_gradColor, m_faceColor, m_gradient);
+    buildGradient(m_gradColor, m_faceColor, m_gradient);
     setCaptionColor(Qt::white);
     setText(QStringLiteral("TGradButton"));
 }
 
-QSize TGradButton::sizeHint() const { return {100, 30}; }
+QSize GradientButton::sizeHint() const { return {100, 30}; }
 
-QColor TGradButton::captionColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
+QColor GradientButton::captionColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
 
-void TGradButton::setCaptionColor(const QColor& color)
+void GradientButton::setCaptionColor(const QColor& color)
 {
     QPalette pal = palette();
     pal.setColor(QPalette::ButtonText, color);
     setPalette(pal);
 }
 
-void TGradButton::setGradColor(const QColor& color)
+void GradientButton::setGradColor(const QColor& color)
 {
     if (color == m_gradColor)
         return;
@@ -38,7 +38,7 @@ void TGradButton::setGradColor(const QColor& color)
     repaint();
 }
 
-void TGradButton::setFaceColor(const QColor& color)
+void GradientButton::setFaceColor(const QColor& color)
 {
     if (color == m_faceColor)
         return;
@@ -47,7 +47,7 @@ void TGradButton::setFaceColor(const QColor& color)
     repaint();
 }
 
-void TGradButton::setHighlightColor(const QColor& color)
+void GradientButton::setHighlightColor(const QColor& color)
 {
     if (color == m_highlightColor)
         return;
@@ -55,7 +55,7 @@ void TGradButton::setHighlightColor(const QColor& color)
     repaint();
 }
 
-void TGradButton::setShadowColor(const QColor& color)
+void GradientButton::setShadowColor(const QColor& color)
 {
     if (color == m_shadowColor)
         return;
@@ -63,7 +63,7 @@ void TGradButton::setShadowColor(const QColor& color)
     repaint();
 }
 
-void TGradButton::setBevelWidth(int width)
+void GradientButton::setBevelWidth(int width)
 {
     if (width == m_bevelWidth)
         return;
@@ -71,7 +71,7 @@ void TGradButton::setBevelWidth(int width)
     repaint();
 }
 
-void TGradButton::setBorderWidth(int width)
+void GradientButton::setBorderWidth(int width)
 {
     if (width == m_borderWidth)
         return;
@@ -79,7 +79,7 @@ void TGradButton::setBorderWidth(int width)
     repaint();
 }
 
-int TGradButton::MulDiv(int a, int b, int c)
+int GradientButton::mulDiv(int a, int b, int c)
 {
     if (c == 0)
         return -1;
@@ -90,7 +90,7 @@ int TGradButton::MulDiv(int a, int b, int c)
     return static_cast<int>((product < 0) != (c < 0) ? -magnitude : magnitude);
 }
 
-void TGradButton::BuildGradient(const QColor& start, const QColor& end, QImage& image)
+void GradientButton::buildGradient(const QColor& start, const QColor& end, QImage& image)
 {
     if (image.isNull())
         return;
@@ -103,11 +103,11 @@ void TGradButton::BuildGradient(const QColor& start, const QColor& end, QImage& 
     const int h = image.height();
     // Bands fall on the same rows when the image is less than 256 high; the last one to cover a row wins.
     for (int i = 0; i < 256; ++i) {
-        const int top = MulDiv(i, h, 256);
-        const int bottom = MulDiv(i + 1, h, 256);
+        const int top = mulDiv(i, h, 256);
+        const int bottom = mulDiv(i + 1, h, 256);
         if (bottom <= top)
             continue;
-        const QRgb color = qRgb(r0 + MulDiv(i, dr, 255), g0 + MulDiv(i, dg, 255), b0 + MulDiv(i, db, 255));
+        const QRgb color = qRgb(r0 + mulDiv(i, dr, 255), g0 + mulDiv(i, dg, 255), b0 + mulDiv(i, db, 255));
         for (int y = top; y < bottom; ++y) {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             std::fill(row, row + image.width(), color);
@@ -115,9 +115,9 @@ void TGradButton::BuildGradient(const QColor& start, const QColor& end, QImage& 
     }
 }
 
-void TGradButton::rebuildGradient() { BuildGradient(m_gradColor, m_faceColor, m_gradient); }
+void GradientButton::rebuildGradient() { buildGradient(m_gradColor, m_faceColor, m_gradient); }
 
-void TGradButton::paintEvent(QPaintEvent*)
+void GradientButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     paintTo(painter);
@@ -144,7 +144,7 @@ void verticalLine(QPainter& p, int x, int y0, int y1, const QColor& color)
 
 } // namespace
 
-void TGradButton::drawBevel(QPainter& p, QRect rect, const QColor& top, const QColor& bottom) const
+void GradientButton::drawBevel(QPainter& p, QRect rect, const QColor& top, const QColor& bottom) const
 {
     // Edges as the platform's rectangles have them: right and bottom just outside, then pulled in by one.
     int left = rect.left();
@@ -164,7 +164,7 @@ void TGradButton::drawBevel(QPainter& p, QRect rect, const QColor& top, const QC
     }
 }
 
-void TGradButton::paintTo(QPainter& p)
+void GradientButton::paintTo(QPainter& p)
 {
     const int w = width();
     const int h = height();

@@ -4,27 +4,27 @@
 #include <memory>
 
 namespace Ui {
-class TVerifyForm;
+class MissingLevelDialog;
 }
 
 // ".BSP not found!": asks what to do with one level of the play list whose file is missing. Each button
 // writes its answer into the shared VerifyResult and closes; closing the window any other way leaves the
 // answer given before.
-class TVerifyForm : public QDialog {
+class MissingLevelDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TVerifyForm(QString& verifyResult, QWidget* parent = nullptr);
-    ~TVerifyForm() override;
+    MissingLevelDialog(QString& verifyResult, QWidget* parent = nullptr);
+    ~MissingLevelDialog() override;
 
-    Ui::TVerifyForm& ui() { return *m_ui; }
+    Ui::MissingLevelDialog& ui() { return *m_ui; }
 
     void setLevel(const QString& level);
 
-    void bbtnYestoAllClick();
-    void bbtnYesClick();
-    void bbtnNoClick();
-    void bbtnAbortClick();
+    void yesToAllClicked();
+    void yesClicked();
+    void noClicked();
+    void abortClicked();
 
     // Shows the dialog modally, centred on the screen, "Yes to All" focused.
     void ask();
@@ -32,6 +32,6 @@ public:
 private:
     void answer(const QString& result);
 
-    std::unique_ptr<Ui::TVerifyForm> m_ui;
+    std::unique_ptr<Ui::MissingLevelDialog> m_ui;
     QString& m_verifyResult;
 };

@@ -1,33 +1,34 @@
-#include "levels/SkipListForm.h"
+#include "levels/SkippedLevelsDialog.h"
 
 #include "levels/ModalDialog.h"
-#include "ui_SkipListForm.h"
+#include "ui_SkippedLevelsDialog.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-TfrmSkipList::TfrmSkipList(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfrmSkipList>())
+SkippedLevelsDialog::SkippedLevelsDialog(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::SkippedLevelsDialog>())
 {
     m_ui->setupUi(this);
     // A dialog frame without title-bar buttons: OK or Cancel are the only ways out.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(284, 319);
-    connect(m_ui->btnAll, &QPushButton::clicked, this, [this] { btnAllClick(m_ui->btnAll); });
-    connect(m_ui->btnNone, &QPushButton::clicked, this, [this] { btnAllClick(m_ui->btnNone); });
-    connect(m_ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->allButton, &QPushButton::clicked, this, [this] { allOrNoneClicked(m_ui->allButton); });
+    connect(m_ui->noneButton, &QPushButton::clicked, this, [this] { allOrNoneClicked(m_ui->noneButton); });
+    connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TfrmSkipList::~TfrmSkipList() = default;
+SkippedLevelsDialog::~SkippedLevelsDialog() = default;
 
-void TfrmSkipList::setEntries(const QStringList& entries)
+void SkippedLevelsDialog::setEntries(const QStringList& entries)
 {
     m_ui->lbMapList->clear();
     m_ui->lbMapList->addItems(entries);
     m_ui->lbMapList->clearSelection();
 }
 
-QStringList TfrmSkipList::selectedEntries() const
+QStringList SkippedLevelsDialog::selectedEntries() const
 {
     QStringList chosen;
     for (int row = 0; row < m_ui->lbMapList->count(); ++row)
@@ -36,16 +37,16 @@ QStringList TfrmSkipList::selectedEntries() const
     return chosen;
 }
 
-void TfrmSkipList::btnAllClick(QObject* sender)
+void SkippedLevelsDialog::allOrNoneClicked(QObject* sender)
 {
-    const bool select = sender == m_ui->btnAll;
+    const bool select = sender == m_ui->allButton;
     if (select)
         m_ui->lbMapList->selectAll();
     else
         m_ui->lbMapList->clearSelection();
 }
 
-bool TfrmSkipList::ask()
+bool SkippedLevelsDialog::ask()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();

@@ -7,24 +7,24 @@ class QPainter;
 
 // A push button that paints its face as a vertical gradient inside a black border, with a bevel and a centred
 // caption. It never takes the keyboard focus, so clicking it leaves another control's selection alone.
-class TGradButton : public QAbstractButton {
+class GradientButton : public QAbstractButton {
     Q_OBJECT
-    Q_PROPERTY(QColor GradColor READ GradColor WRITE setGradColor)
-    Q_PROPERTY(QColor FaceColor READ FaceColor WRITE setFaceColor)
-    Q_PROPERTY(QColor HighlightColor READ HighlightColor WRITE setHighlightColor)
-    Q_PROPERTY(QColor ShadowColor READ ShadowColor WRITE setShadowColor)
-    Q_PROPERTY(int BevelWidth READ BevelWidth WRITE setBevelWidth)
-    Q_PROPERTY(int BorderWidth READ BorderWidth WRITE setBorderWidth)
+    Q_PROPERTY(QColor gradColor READ gradColor WRITE setGradColor)
+    Q_PROPERTY(QColor faceColor READ faceColor WRITE setFaceColor)
+    Q_PROPERTY(QColor highlightColor READ highlightColor WRITE setHighlightColor)
+    Q_PROPERTY(QColor shadowColor READ shadowColor WRITE setShadowColor)
+    Q_PROPERTY(int bevelWidth READ bevelWidth WRITE setBevelWidth)
+    Q_PROPERTY(int borderWidth READ borderWidth WRITE setBorderWidth)
 
 public:
-    explicit TGradButton(QWidget* parent = nullptr);
+    explicit GradientButton(QWidget* parent = nullptr);
 
-    QColor GradColor() const { return m_gradColor; }
-    QColor FaceColor() const { return m_faceColor; }
-    QColor HighlightColor() const { return m_highlightColor; }
-    QColor ShadowColor() const { return m_shadowColor; }
-    int BevelWidth() const { return m_bevelWidth; }
-    int BorderWidth() const { return m_borderWidth; }
+    QColor gradColor() const { return m_gradColor; }
+    QColor faceColor() const { return m_faceColor; }
+    QColor highlightColor() const { return m_highlightColor; }
+    QColor shadowColor() const { return m_shadowColor; }
+    int bevelWidth() const { return m_bevelWidth; }
+    int borderWidth() const { return m_borderWidth; }
 
     void setGradColor(const QColor& color);
     void setFaceColor(const QColor& color);
@@ -38,9 +38,9 @@ public:
     void setCaptionColor(const QColor& color);
 
     // The face from `start` at the top to `end` at the bottom in 256 bands, whatever the image's height.
-    static void BuildGradient(const QColor& start, const QColor& end, QImage& image);
+    static void buildGradient(const QColor& start, const QColor& end, QImage& image);
     // a * b / c rounded to the nearest integer, halves away from zero; -1 when c is 0.
-    static int MulDiv(int a, int b, int c);
+    static int mulDiv(int a, int b, int c);
 
     // Draws the whole button, as it looks now, with its top-left corner at the painter's origin.
     void paintTo(QPainter& painter);

@@ -5,19 +5,19 @@
 #include <memory>
 
 namespace Ui {
-class TNewProfileForm;
+class ProfileNameDialog;
 }
 
 // The small dialog that asks for a profile name, for New and for Copy. The profile controller fills in its
 // question and caption and handles its buttons.
-class TNewProfileForm : public QDialog {
+class ProfileNameDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TNewProfileForm(QWidget* parent = nullptr);
-    ~TNewProfileForm() override;
+    explicit ProfileNameDialog(QWidget* parent = nullptr);
+    ~ProfileNameDialog() override;
 
-    Ui::TNewProfileForm& ui() { return *m_ui; }
+    Ui::ProfileNameDialog& ui() { return *m_ui; }
 
     // Shows the dialog modally until OK or Cancel closes it.
     void run();
@@ -25,7 +25,7 @@ public:
     // Test seam: while set, run() shows the dialog without a modal loop and hands it to `runner`, which plays the
     // user (types a name, clicks the buttons); a dialog still open when it returns is cancelled. Returns the
     // previous runner.
-    using Runner = std::function<void(TNewProfileForm&)>;
+    using Runner = std::function<void(ProfileNameDialog&)>;
     static Runner setRunner(Runner runner);
 
 protected:
@@ -33,5 +33,5 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::TNewProfileForm> m_ui;
+    std::unique_ptr<Ui::ProfileNameDialog> m_ui;
 };

@@ -1,5 +1,5 @@
 // The gradient button, pixel by pixel.
-#include "support/GradButton.h"
+#include "support/GradientButton.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -10,7 +10,7 @@
 
 namespace {
 
-QImage render(TGradButton& button) { return button.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage render(GradientButton& button) { return button.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 QRgb rgb(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
@@ -32,7 +32,7 @@ int lastBandOnRow(int y, int height)
 }
 
 // A green button as the message page has it, without caption unless one is given.
-void makeGreen(TGradButton& button, const QString& caption = QString())
+void makeGreen(GradientButton& button, const QString& caption = QString())
 {
     button.resize(85, 30);
     button.setGradColor(QColor(0, 255, 0));
@@ -40,7 +40,7 @@ void makeGreen(TGradButton& button, const QString& caption = QString())
 }
 
 // The caption drawn as text in white with a transparent background over the same button without one.
-QImage withCaptionAt(TGradButton& button, int x, int y)
+QImage withCaptionAt(GradientButton& button, int x, int y)
 {
     const QString caption = button.text();
     button.setText(QString());
@@ -69,7 +69,7 @@ protected:
 
 } // namespace
 
-class TestGradButton : public QObject {
+class TestGradientButton : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -91,7 +91,7 @@ private Q_SLOTS:
     void clickAndFocus();
 };
 
-void TestGradButton::mulDiv_data()
+void TestGradientButton::mulDiv_data()
 {
     QTest::addColumn<int>("a");
     QTest::addColumn<int>("b");
@@ -109,27 +109,27 @@ void TestGradButton::mulDiv_data()
     QTest::newRow("zero divisor") << 5 << 5 << 0 << -1;
 }
 
-void TestGradButton::mulDiv()
+void TestGradientButton::mulDiv()
 {
     QFETCH(int, a);
     QFETCH(int, b);
     QFETCH(int, c);
     QFETCH(int, expected);
-    QCOMPARE(TGradButton::MulDiv(a, b, c), expected);
+    QCOMPARE(GradientButton::mulDiv(a, b, c), expected);
 }
 
-void TestGradButton::defaults()
+void TestGradientButton::defaults()
 {
-    TGradButton button;
+    GradientButton button;
     QCOMPARE(button.size(), QSize(100, 30));
     QCOMPARE(button.text(), QStringLiteral("TGradButton"));
     QCOMPARE(button.focusPolicy(), Qt::NoFocus);
-    QCOMPARE(button.GradColor(), QColor(0, 0, 255));
-    QCOMPARE(button.FaceColor(), QColor(Qt::black));
-    QCOMPARE(button.HighlightColor(), QColor(Qt::white));
-    QCOMPARE(button.ShadowColor(), QColor(Qt::black));
-    QCOMPARE(button.BevelWidth(), 1);
-    QCOMPARE(button.BorderWidth(), 1);
+    QCOMPARE(button.gradColor(), QColor(0, 0, 255));
+    QCOMPARE(button.faceColor(), QColor(Qt::black));
+    QCOMPARE(button.highlightColor(), QColor(Qt::white));
+    QCOMPARE(button.shadowColor(), QColor(Qt::black));
+    QCOMPARE(button.bevelWidth(), 1);
+    QCOMPARE(button.borderWidth(), 1);
     QCOMPARE(button.captionColor(), QColor(Qt::white));
 
     button.setText(QString());
@@ -144,9 +144,9 @@ void TestGradButton::defaults()
     COMPARE_PIXEL(image, 50, 27, QColor(0, 0, 255 - lastBandOnRow(26, 28)));
 }
 
-void TestGradButton::greenGradientRows()
+void TestGradientButton::greenGradientRows()
 {
-    TGradButton button;
+    GradientButton button;
     makeGreen(button);
     render(button);
     const QImage& gradient = button.gradientImage();
@@ -161,20 +161,20 @@ void TestGradButton::greenGradientRows()
     }
 }
 
-void TestGradButton::gradientEndsAtTheEndColourWhenTallEnough()
+void TestGradientButton::gradientEndsAtTheEndColourWhenTallEnough()
 {
     // 512 rows: every band covers two rows, so both ends show exactly.
     QImage image(3, 512, QImage::Format_RGB32);
-    TGradButton::BuildGradient(QColor(10, 200, 255), QColor(250, 0, 5), image);
+    GradientButton::buildGradient(QColor(10, 200, 255), QColor(250, 0, 5), image);
     COMPARE_PIXEL(image, 0, 0, QColor(10, 200, 255));
     COMPARE_PIXEL(image, 2, 511, QColor(250, 0, 5));
     // Band 128, halfway: 10 + 128*240/255, 200 - 128*200/255, 255 - 128*250/255, each rounded.
     COMPARE_PIXEL(image, 1, 256, QColor(130, 100, 130));
 }
 
-void TestGradButton::upRing()
+void TestGradientButton::upRing()
 {
-    TGradButton button;
+    GradientButton button;
     makeGreen(button);
     button.setHighlightColor(Qt::yellow);
     button.setShadowColor(Qt::red);
@@ -201,9 +201,9 @@ void TestGradButton::upRing()
         COMPARE_PIXEL(image, 2, y, button.gradientImage().pixel(1, y - 1));
 }
 
-void TestGradButton::pressed()
+void TestGradientButton::pressed()
 {
-    TGradButton button;
+    GradientButton button;
     makeGreen(button);
     button.setHighlightColor(Qt::yellow);
     button.setShadowColor(Qt::red);
@@ -235,7 +235,7 @@ void TestGradButton::pressed()
     COMPARE_PIXEL(up, 1, 1, Qt::yellow);
 }
 
-void TestGradButton::bevelRings_data()
+void TestGradientButton::bevelRings_data()
 {
     QTest::addColumn<int>("border");
     QTest::addColumn<int>("bevel");
@@ -245,11 +245,11 @@ void TestGradButton::bevelRings_data()
     QTest::newRow("three rings, wide border") << 4 << 3;
 }
 
-void TestGradButton::bevelRings()
+void TestGradientButton::bevelRings()
 {
     QFETCH(int, border);
     QFETCH(int, bevel);
-    TGradButton button;
+    GradientButton button;
     makeGreen(button);
     button.setHighlightColor(Qt::yellow);
     button.setShadowColor(Qt::red);
@@ -276,9 +276,9 @@ void TestGradButton::bevelRings()
         COMPARE_PIXEL(image, 40, k, Qt::black);
 }
 
-void TestGradButton::noBorder()
+void TestGradientButton::noBorder()
 {
-    TGradButton button;
+    GradientButton button;
     makeGreen(button);
     button.setBorderWidth(0);
     const QImage image = render(button);
@@ -292,7 +292,7 @@ void TestGradButton::noBorder()
     QVERIFY(button.gradientImage().pixel(83, 28) != QColor(Qt::black).rgb());
 }
 
-void TestGradButton::captionPosition_data()
+void TestGradientButton::captionPosition_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("widthOverText"); // button width minus caption width; 0 keeps 100
@@ -304,12 +304,12 @@ void TestGradButton::captionPosition_data()
     QTest::newRow("wider than the button, pressed") << QStringLiteral("WWWWWWWWWWWW") << -21 << true;
 }
 
-void TestGradButton::captionPosition()
+void TestGradientButton::captionPosition()
 {
     QFETCH(QString, caption);
     QFETCH(int, widthOverText);
     QFETCH(bool, down);
-    TGradButton button;
+    GradientButton button;
     button.setText(caption);
     const QFontMetrics metrics(button.font());
     const int textWidth = metrics.horizontalAdvance(caption);
@@ -328,9 +328,9 @@ void TestGradButton::captionPosition()
     QVERIFY(actual != withCaptionAt(button, x + 1 - shift, y + 1 - shift));
 }
 
-void TestGradButton::ampersandIsDrawn()
+void TestGradientButton::ampersandIsDrawn()
 {
-    TGradButton button;
+    GradientButton button;
     button.setText(QStringLiteral("A&B"));
     const QFontMetrics metrics(button.font());
     const int x = (100 - metrics.horizontalAdvance(QStringLiteral("A&B"))) / 2;
@@ -341,32 +341,32 @@ void TestGradButton::ampersandIsDrawn()
     QCOMPARE(render(button), enabled);
 }
 
-void TestGradButton::setterRepaintsAtOnce_data()
+void TestGradientButton::setterRepaintsAtOnce_data()
 {
     QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QVariant>("current");
     QTest::addColumn<QVariant>("other");
     QTest::addColumn<bool>("gradientChanges"); // rebuilt for new colours, resized for a new border
-    QTest::newRow("GradColor") << QByteArray("GradColor") << QVariant(QColor(0, 0, 255)) << QVariant(QColor(Qt::red))
+    QTest::newRow("gradColor") << QByteArray("gradColor") << QVariant(QColor(0, 0, 255)) << QVariant(QColor(Qt::red))
                                << true;
-    QTest::newRow("FaceColor") << QByteArray("FaceColor") << QVariant(QColor(Qt::black))
-                               << QVariant(QColor(Qt::white)) << true;
-    QTest::newRow("HighlightColor") << QByteArray("HighlightColor") << QVariant(QColor(Qt::white))
+    QTest::newRow("faceColor") << QByteArray("faceColor") << QVariant(QColor(Qt::black)) << QVariant(QColor(Qt::white))
+                               << true;
+    QTest::newRow("highlightColor") << QByteArray("highlightColor") << QVariant(QColor(Qt::white))
                                     << QVariant(QColor(Qt::gray)) << false;
-    QTest::newRow("ShadowColor") << QByteArray("ShadowColor") << QVariant(QColor(Qt::black))
+    QTest::newRow("shadowColor") << QByteArray("shadowColor") << QVariant(QColor(Qt::black))
                                  << QVariant(QColor(Qt::gray)) << false;
-    QTest::newRow("BevelWidth") << QByteArray("BevelWidth") << QVariant(1) << QVariant(2) << false;
-    QTest::newRow("BorderWidth") << QByteArray("BorderWidth") << QVariant(1) << QVariant(3) << true;
+    QTest::newRow("bevelWidth") << QByteArray("bevelWidth") << QVariant(1) << QVariant(2) << false;
+    QTest::newRow("borderWidth") << QByteArray("borderWidth") << QVariant(1) << QVariant(3) << true;
 }
 
-void TestGradButton::setterRepaintsAtOnce()
+void TestGradientButton::setterRepaintsAtOnce()
 {
     QFETCH(QByteArray, property);
     QFETCH(QVariant, current);
     QFETCH(QVariant, other);
     QFETCH(bool, gradientChanges);
 
-    TGradButton button;
+    GradientButton button;
     button.show();
     QVERIFY(QTest::qWaitForWindowExposed(&button));
     QCoreApplication::processEvents();
@@ -386,9 +386,9 @@ void TestGradButton::setterRepaintsAtOnce()
     QCOMPARE(button.gradientImage() != before, gradientChanges);
 }
 
-void TestGradButton::clickAndFocus()
+void TestGradientButton::clickAndFocus()
 {
-    TGradButton button;
+    GradientButton button;
     int clicks = 0;
     connect(&button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
     button.show();
@@ -402,5 +402,5 @@ void TestGradButton::clickAndFocus()
     QVERIFY(!button.hasFocus());
 }
 
-QTEST_MAIN(TestGradButton)
-#include "tst_gradbutton.moc"
+QTEST_MAIN(TestGradientButton)
+#include "tst_gradientbutton.moc"

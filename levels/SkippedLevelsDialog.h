@@ -5,19 +5,19 @@
 #include <memory>
 
 namespace Ui {
-class TfrmSkipList;
+class SkippedLevelsDialog;
 }
 
 // "Velstrom - Select Maps to Skip": the levels skipped in the last game, from which the user picks those
 // to take off the play list. Created once, hidden, and refilled for every question.
-class TfrmSkipList : public QDialog {
+class SkippedLevelsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmSkipList(QWidget* parent = nullptr);
-    ~TfrmSkipList() override;
+    explicit SkippedLevelsDialog(QWidget* parent = nullptr);
+    ~SkippedLevelsDialog() override;
 
-    Ui::TfrmSkipList& ui() { return *m_ui; }
+    Ui::SkippedLevelsDialog& ui() { return *m_ui; }
 
     // Fills the list with these entries, in this order, none selected.
     void setEntries(const QStringList& entries);
@@ -25,11 +25,11 @@ public:
     QStringList selectedEntries() const;
 
     // All and None share this handler: the sender decides.
-    void btnAllClick(QObject* sender);
+    void allOrNoneClicked(QObject* sender);
 
     // Shows the dialog modally, centred on the screen; true for OK.
     bool ask();
 
 private:
-    std::unique_ptr<Ui::TfrmSkipList> m_ui;
+    std::unique_ptr<Ui::SkippedLevelsDialog> m_ui;
 };

@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace Ui {
-class Tmainform;
+class MainWindow;
 }
 class LevelsController;
 class SettingsController;
@@ -22,23 +22,23 @@ class ServerWindow;
 
 // The main window. It owns the controls, the settings as a Profile and the run's shared state, builds one
 // controller per page, hands each its own controls, and connects what one page needs from another.
-class Tmainform : public QWidget, public EventSounds, public SettingsHost, public LaunchHost {
+class MainWindow : public QWidget, public EventSounds, public SettingsHost, public LaunchHost {
     Q_OBJECT
 
 public:
-    explicit Tmainform(QWidget* parent = nullptr);
-    ~Tmainform() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    Ui::Tmainform& ui() { return *m_ui; }
+    Ui::MainWindow& ui() { return *m_ui; }
     SessionState& state() { return m_state; }
     // The settings and the play list as they stand now.
     Profile& profile();
     const Profile& profile() const override;
 
     // Window life
-    void FormCreate();
-    void BitBtn3Click();
-    void btnHelpClick();
+    void initialise();
+    void closeClicked();
+    void helpClicked();
     // Creates the missing-level and skipped-levels dialogs, hidden.
     void createDialogs();
 
@@ -73,7 +73,7 @@ private:
     // Which control shows which setting: one line a setting.
     void bindSettings();
 
-    std::unique_ptr<Ui::Tmainform> m_ui;
+    std::unique_ptr<Ui::MainWindow> m_ui;
     mutable Profile m_profile;
     SessionState m_state;
     std::unique_ptr<ProfileBinder> m_binder;

@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
 #include "app/ServerWindow.h"
@@ -15,7 +15,7 @@
 #include "support/Quake2Paths.h"
 #include "support/RadioGroup.h"
 #include "support/Shell.h"
-#include "ui_MainForm.h"
+#include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -24,7 +24,7 @@
 
 #include <exception>
 
-Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::Tmainform>())
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::MainWindow>())
 {
     m_ui->setupUi(this);
     setupLook();
@@ -33,24 +33,24 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     m_binder = std::make_unique<ProfileBinder>(m_profile);
     bindSettings();
 
-    Ui::Tmainform& ui = *m_ui;
+    Ui::MainWindow& ui = *m_ui;
     LevelsPage levelsPage;
     levelsPage.window = this;
-    levelsPage.SrcList = ui.SrcList;
-    levelsPage.DstList = ui.DstList;
+    levelsPage.lstAvailable = ui.lstAvailable;
+    levelsPage.lstToPlay = ui.lstToPlay;
     levelsPage.lblSrcMapDesc = ui.lblSrcMapDesc;
     levelsPage.lblDstMapDesc = ui.lblDstMapDesc;
-    levelsPage.IncludeBtn = ui.IncludeBtn;
-    levelsPage.IncAllBtn = ui.IncAllBtn;
-    levelsPage.ExcludeBtn = ui.ExcludeBtn;
-    levelsPage.ExAllBtn = ui.ExAllBtn;
-    levelsPage.BitBtn1 = ui.BitBtn1;
-    levelsPage.bbtnMoveUp = ui.bbtnMoveUp;
-    levelsPage.bbtnMoveDown = ui.bbtnMoveDown;
-    levelsPage.bbtnMovetoTop = ui.bbtnMovetoTop;
-    levelsPage.bbtnMovetoBottom = ui.bbtnMovetoBottom;
-    levelsPage.bbtnRandomize = ui.bbtnRandomize;
-    levelsPage.btnDelSkipped = ui.btnDelSkipped;
+    levelsPage.includeButton = ui.includeButton;
+    levelsPage.includeAllButton = ui.includeAllButton;
+    levelsPage.excludeButton = ui.excludeButton;
+    levelsPage.excludeAllButton = ui.excludeAllButton;
+    levelsPage.refreshButton = ui.refreshButton;
+    levelsPage.moveUpButton = ui.moveUpButton;
+    levelsPage.moveDownButton = ui.moveDownButton;
+    levelsPage.moveToTopButton = ui.moveToTopButton;
+    levelsPage.moveToBottomButton = ui.moveToBottomButton;
+    levelsPage.randomizeButton = ui.randomizeButton;
+    levelsPage.removeSkippedButton = ui.removeSkippedButton;
     levelsPage.ckOrigLevels = ui.ckOrigLevels;
     levelsPage.lblMapsCount = ui.lblMapsCount;
     levelsPage.lblTotalTime = ui.lblTotalTime;
@@ -66,7 +66,7 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     settingsPage.rsServType = ui.rsServType;
     settingsPage.cbRemoteConsole = ui.cbRemoteConsole;
     settingsPage.edROPW = ui.edROPW;
-    settingsPage.Label5 = ui.Label5;
+    settingsPage.lblRconPassword = ui.lblRconPassword;
     settingsPage.tbKickback = ui.tbKickback;
     settingsPage.lblKickVal = ui.lblKickVal;
     settingsPage.tbEmpathy = ui.tbEmpathy;
@@ -76,25 +76,25 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     settingsPage.lblFactor = ui.lblFactor;
     settingsPage.cbUseEmpathy = ui.cbUseEmpathy;
     settingsPage.pnEmp = ui.pnEmp;
-    settingsPage.Image2 = ui.Image2;
+    settingsPage.lblEmpathyPicture = ui.lblEmpathyPicture;
     settingsPage.cbSoundDisable = ui.cbSoundDisable;
     settingsPage.chkUseVWeap = ui.chkUseVWeap;
     settingsPage.cbConfigFiles = ui.cbConfigFiles;
     settingsPage.numericEdits = {ui.edFragLimit, ui.edTimeLimit, ui.edMaxClients, ui.edTimeOut, ui.edPort};
     settingsPage.quotedEdits = {ui.edHost, ui.edPW, ui.edROPW};
     settingsPage.edSkipKey = ui.edSkipKey;
-    settingsPage.defaults = ui.defaults;
+    settingsPage.resetAllButton = ui.resetAllButton;
     settingsPage.cbCurrentUserFiles = ui.cbCurrentUserFiles;
-    settingsPage.bbtnNewProfile = ui.bbtnNewProfile;
-    settingsPage.bbtnCopyProfile = ui.bbtnCopyProfile;
-    settingsPage.bbtnDeleteProfile = ui.bbtnDeleteProfile;
+    settingsPage.newProfileButton = ui.newProfileButton;
+    settingsPage.copyProfileButton = ui.copyProfileButton;
+    settingsPage.deleteProfileButton = ui.deleteProfileButton;
     m_settings = std::make_unique<SettingsController>(settingsPage, m_profile, *m_binder, m_state, *this, *this);
 
     LaunchPage launchPage;
     launchPage.window = this;
-    launchPage.bbtnGo = ui.bbtnGo;
-    launchPage.btnGoClose = ui.btnGoClose;
-    launchPage.bbtnCreateVELBatFile = ui.bbtnCreateVELBatFile;
+    launchPage.bbtnGo = ui.goButton;
+    launchPage.btnGoClose = ui.goExitButton;
+    launchPage.bbtnCreateVELBatFile = ui.createScriptButton;
     launchPage.lblEngine = ui.lblEngine;
     m_launch = std::make_unique<LaunchController>(launchPage, *this, *this);
     // The engine line follows the server type, also when a load sets it.
@@ -104,29 +104,30 @@ Tmainform::Tmainform(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     MotdPage motdPage;
     motdPage.window = this;
     motdPage.reServerMsg = ui.reServerMsg;
-    motdPage.btnMakeWhite = ui.btnMakeWhite;
-    motdPage.btnMakeGreen = ui.btnMakeGreen;
-    motdPage.btnSingleBar = ui.btnSingleBar;
-    motdPage.btnDoubleBar = ui.btnDoubleBar;
+    motdPage.whiteButton = ui.whiteButton;
+    motdPage.greenButton = ui.greenButton;
+    motdPage.singleBarButton = ui.singleBarButton;
+    motdPage.doubleBarButton = ui.doubleBarButton;
     m_motd = std::make_unique<MotdController>(motdPage, installation().file(q2::ServerMessage));
 
     // The totals follow the time limit as it is typed (and, as they always have, the frag limit).
-    connect(ui.edTimeLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->UpdateListTotals(); }));
-    connect(ui.edFragLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->UpdateListTotals(); }));
+    connect(ui.edTimeLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->updateListTotals(); }));
+    connect(ui.edFragLimit, &QLineEdit::textChanged, this, guard([this] { m_levels->updateListTotals(); }));
 
-    connect(ui.BitBtn3, &QPushButton::clicked, this, guard([this] { BitBtn3Click(); }));
-    connect(ui.btnHelp, &QPushButton::clicked, this, guard([this] { btnHelpClick(); }));
-    connect(ui.BitBtn4, &QPushButton::clicked, this, guard([this] { showAboutWindow(this, m_state.SoundsEnabled); }));
+    connect(ui.closeButton, &QPushButton::clicked, this, guard([this] { closeClicked(); }));
+    connect(ui.helpButton, &QPushButton::clicked, this, guard([this] { helpClicked(); }));
+    connect(ui.aboutButton, &QPushButton::clicked, this,
+            guard([this] { showAboutWindow(this, m_state.soundsEnabled); }));
 
-    guarded([this] { FormCreate(); });
+    guarded([this] { initialise(); });
     m_launch->updateEngineLabel(m_ui->rsServType->itemIndex());
 }
 
-Tmainform::~Tmainform() = default;
+MainWindow::~MainWindow() = default;
 
-void Tmainform::bindSettings()
+void MainWindow::bindSettings()
 {
-    Ui::Tmainform& ui = *m_ui;
+    Ui::MainWindow& ui = *m_ui;
     ProfileBinder& b = *m_binder;
     b.bind(&Profile::soundDisable, ui.cbSoundDisable);
     b.bind(&Profile::autoRemove, ui.cbAutoRemove);
@@ -167,112 +168,112 @@ void Tmainform::bindSettings()
     b.takeAll();
 }
 
-Profile& Tmainform::profile()
+Profile& MainWindow::profile()
 {
     m_binder->takeAll();
     m_profile.playList = m_levels->playList();
     return m_profile;
 }
 
-const Profile& Tmainform::profile() const
+const Profile& MainWindow::profile() const
 {
     m_binder->takeAll();
     m_profile.playList = m_levels->playList();
     return m_profile;
 }
 
-void Tmainform::FormCreate()
+void MainWindow::initialise()
 {
-    m_state.SoundsEnabled = true;
-    m_state.Pak2Present = QFileInfo::exists(installation().quake2Dir() + q2::Pak2);
-    m_state.LoadingSettings = true;
+    m_state.soundsEnabled = true;
+    m_state.pak2Present = QFileInfo::exists(installation().quake2Dir() + q2::Pak2);
+    m_state.loadingSettings = true;
     m_levels->setLastHoverIndex(-1);
     m_ui->pcPages->setCurrentWidget(m_ui->tsMaps);
     // A load stopped by a bad value still gets the message file, or the next save would empty it.
     std::exception_ptr loadError;
     try {
-        m_settings->LoadIniValues();
+        m_settings->loadIniValues();
     } catch (...) {
         loadError = std::current_exception();
     }
-    m_motd->GetServerMsg();
-    m_state.LoadingSettings = false;
+    m_motd->loadServerMessage();
+    m_state.loadingSettings = false;
     if (loadError)
         std::rethrow_exception(loadError);
 }
 
-void Tmainform::BitBtn3Click()
+void MainWindow::closeClicked()
 {
     const QString closing = QStringLiteral("Velstrom - Closing...");
     setWindowTitle(closing);
     setApplicationTitle(closing);
     hide();
-    if (m_state.SoundsEnabled)
+    if (m_state.soundsEnabled)
         PlaySoundEvent(QString::fromLatin1(snd::Closing), true);
     close();
 }
 
-void Tmainform::btnHelpClick() { OpenDocument(installation().file(q2::HelpDocument)); }
+void MainWindow::helpClicked() { openDocument(installation().file(q2::HelpDocument)); }
 
-void Tmainform::createDialogs() { m_levels->createDialogs(); }
+void MainWindow::createDialogs() { m_levels->createDialogs(); }
 
-void Tmainform::PlaySoundEvent(const QString& name, bool wait)
+void MainWindow::PlaySoundEvent(const QString& name, bool wait)
 {
-    if (m_state.SoundsEnabled)
+    if (m_state.soundsEnabled)
         PlayEventSound(name, wait);
 }
 
-void Tmainform::writeLevelFiles()
+void MainWindow::writeLevelFiles()
 {
     const Profile& current = profile();
     WriteLevelFiles(installation(), current, !m_levels->keepProfileLevelsFile());
-    m_motd->WriteServerMessage();
+    m_motd->writeServerMessage();
 }
 
-void Tmainform::reloadLevelLists()
+void MainWindow::reloadLevelLists()
 {
     m_levels->clearLists();
-    m_levels->LoadPlayList();
-    m_levels->ProcessSkippedLevels();
+    m_levels->loadPlayList();
+    m_levels->processSkippedLevels();
 }
 
-void Tmainform::settingsLoaded() { m_levels->clearTitles(); }
+void MainWindow::settingsLoaded() { m_levels->clearTitles(); }
 
-void Tmainform::restart()
+void MainWindow::restart()
 {
-    FormCreate();
-    m_levels->ckOrigLevelsClick();
+    initialise();
+    m_levels->showIdLevelsClicked();
 }
 
-bool Tmainform::verifyPlayList()
+bool MainWindow::verifyPlayList()
 {
-    m_levels->VerifyPlayList();
+    m_levels->verifyPlayList();
     return m_levels->verifyResult() != VerifyResult::Abort;
 }
 
-void Tmainform::closeWindow() { close(); }
+void MainWindow::closeWindow() { close(); }
 
-void Tmainform::gameStarted(GameProcess* process)
+void MainWindow::gameStarted(GameProcess* process)
 {
     m_serverWindow = ServerWindow::showFor(this, profile(), installation().quake2Dir(), process);
 }
 
-void Tmainform::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A save that fails is reported, and the window still closes: the user must never be kept from quitting.
-    guarded([this] { m_settings->WriteUserSettings(); });
+    guarded([this] { m_settings->writeUserSettings(); });
     if (m_serverWindow)
         m_serverWindow->close();
     event->accept();
 }
 
-void Tmainform::keyPressEvent(QKeyEvent* event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
             button->click();
-        else if (m_ui->bbtnGo->isEnabled())
-            m_ui->bbtnGo->click();
+        else if (m_ui->goButton->isEnabled())
+            m_ui->goButton->click();
         return;
     }
     QWidget::keyPressEvent(event);

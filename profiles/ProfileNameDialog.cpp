@@ -1,22 +1,22 @@
-#include "profiles/NewProfileForm.h"
+#include "profiles/ProfileNameDialog.h"
 
 #include "profiles/ProfileNameValidator.h"
 #include "profiles/ProfileNames.h"
 #include "support/ModalRun.h"
-#include "ui_NewProfileForm.h"
+#include "ui_ProfileNameDialog.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
 
 namespace {
-TNewProfileForm::Runner& runnerSlot()
+ProfileNameDialog::Runner& runnerSlot()
 {
-    static TNewProfileForm::Runner runner;
+    static ProfileNameDialog::Runner runner;
     return runner;
 }
 } // namespace
 
-TNewProfileForm::TNewProfileForm(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TNewProfileForm>())
+ProfileNameDialog::ProfileNameDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::ProfileNameDialog>())
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -27,16 +27,16 @@ TNewProfileForm::TNewProfileForm(QWidget* parent) : QDialog(parent), m_ui(std::m
     // Longer names make file names the file system refuses, and the profile could never be saved.
     m_ui->edProfileName->setMaxLength(MaxProfileNameLength);
     // Enter presses neither button.
-    for (QPushButton* button : {m_ui->bbtnNewOK, m_ui->bbtnNewCancel}) {
+    for (QPushButton* button : {m_ui->okButton, m_ui->cancelButton}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
     m_ui->edProfileName->setFocus();
 }
 
-TNewProfileForm::~TNewProfileForm() = default;
+ProfileNameDialog::~ProfileNameDialog() = default;
 
-void TNewProfileForm::run()
+void ProfileNameDialog::run()
 {
     if (const Runner& runner = runnerSlot()) {
         show();
@@ -48,14 +48,14 @@ void TNewProfileForm::run()
     runModal(*this);
 }
 
-TNewProfileForm::Runner TNewProfileForm::setRunner(Runner runner)
+ProfileNameDialog::Runner ProfileNameDialog::setRunner(Runner runner)
 {
     Runner previous = std::move(runnerSlot());
     runnerSlot() = std::move(runner);
     return previous;
 }
 
-void TNewProfileForm::keyPressEvent(QKeyEvent* event)
+void ProfileNameDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
