@@ -82,7 +82,7 @@ AboutWindowShow& showSeam()
 
 AboutWindow::AboutWindow(bool soundsEnabled, QWidget* parent)
     : QDialog(parent), m_soundsEnabled(soundsEnabled),
-      m_runCommand([](const QString& commandLine, int showMode) { return RunCommandLine(commandLine, showMode); })
+      m_runCommand([](const QString& commandLine) { return runCommandLine(commandLine); })
 {
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(QStringLiteral("About Velstrom"));
@@ -118,7 +118,7 @@ void AboutWindow::setCommandRunner(CommandRunner runner)
     if (runner)
         m_runCommand = std::move(runner);
     else
-        m_runCommand = [](const QString& commandLine, int showMode) { return RunCommandLine(commandLine, showMode); };
+        m_runCommand = [](const QString& commandLine) { return runCommandLine(commandLine); };
 }
 
 void AboutWindow::buildControls()
@@ -294,7 +294,7 @@ QString AboutWindow::associatedProgram(const QString& extension) const
 
 void AboutWindow::linkClicked(QLabel* sender)
 {
-    m_runCommand(associatedProgram(QStringLiteral("htm")) + u' ' + sender->text(), SW_SHOWNORMAL);
+    m_runCommand(associatedProgram(QStringLiteral("htm")) + u' ' + sender->text());
 }
 
 void AboutWindow::linkHovered(QLabel* sender) { sender->setCursor(Qt::PointingHandCursor); }
@@ -302,10 +302,9 @@ void AboutWindow::linkHovered(QLabel* sender) { sender->setCursor(Qt::PointingHa
 void AboutWindow::helpClicked()
 {
     if (m_soundsEnabled)
-        PlayEventSound(QString::fromLatin1(snd::Help), false);
+        playSound(QString::fromLatin1(snd::Help), false);
     // The path goes unquoted, as it always has: a path with blanks reaches the browser as several words.
-    m_runCommand(associatedProgram(QStringLiteral("html")) + u' ' + installation().file(q2::HelpDocument),
-                 SW_SHOWNORMAL);
+    m_runCommand(associatedProgram(QStringLiteral("html")) + u' ' + installation().file(q2::HelpDocument));
 }
 
 AboutWindowShow setAboutWindowShow(AboutWindowShow show)
@@ -319,7 +318,7 @@ void showAboutWindow(QWidget* parent, bool soundsEnabled)
 {
     const auto window = std::make_unique<AboutWindow>(soundsEnabled, parent);
     if (soundsEnabled)
-        PlayEventSound(QString::fromLatin1(snd::About), false);
+        playSound(QString::fromLatin1(snd::About), false);
     if (const AboutWindowShow& show = showSeam())
         show(*window);
     else

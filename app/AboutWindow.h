@@ -32,8 +32,8 @@ class AboutWindow : public QDialog {
     Q_OBJECT
 
 public:
-    // Starts a command line; RunCommandLine unless a test puts something else here.
-    using CommandRunner = std::function<bool(const QString& commandLine, int showMode)>;
+    // Starts a command line; runCommandLine unless a test puts something else here.
+    using CommandRunner = std::function<bool(const QString& commandLine)>;
 
     // `soundsEnabled` is the main window's switch, which decides whether Help plays its sound.
     explicit AboutWindow(bool soundsEnabled, QWidget* parent = nullptr);

@@ -92,9 +92,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), m_ui(std::make_unique
 
     LaunchPage launchPage;
     launchPage.window = this;
-    launchPage.bbtnGo = ui.goButton;
-    launchPage.btnGoClose = ui.goExitButton;
-    launchPage.bbtnCreateVELBatFile = ui.createScriptButton;
+    launchPage.goButton = ui.goButton;
+    launchPage.goExitButton = ui.goExitButton;
+    launchPage.createScriptButton = ui.createScriptButton;
     launchPage.lblEngine = ui.lblEngine;
     m_launch = std::make_unique<LaunchController>(launchPage, *this, *this);
     // The engine line follows the server type, also when a load sets it.
@@ -209,7 +209,7 @@ void MainWindow::closeClicked()
     setApplicationTitle(closing);
     hide();
     if (m_state.soundsEnabled)
-        PlaySoundEvent(QString::fromLatin1(snd::Closing), true);
+        play(QString::fromLatin1(snd::Closing), true);
     close();
 }
 
@@ -217,16 +217,16 @@ void MainWindow::helpClicked() { openDocument(installation().file(q2::HelpDocume
 
 void MainWindow::createDialogs() { m_levels->createDialogs(); }
 
-void MainWindow::PlaySoundEvent(const QString& name, bool wait)
+void MainWindow::play(const QString& name, bool wait)
 {
     if (m_state.soundsEnabled)
-        PlayEventSound(name, wait);
+        playSound(name, wait);
 }
 
 void MainWindow::writeLevelFiles()
 {
     const Profile& current = profile();
-    WriteLevelFiles(installation(), current, !m_levels->keepProfileLevelsFile());
+    ::writeLevelFiles(installation(), current, !m_levels->keepProfileLevelsFile());
     m_motd->writeServerMessage();
 }
 

@@ -43,7 +43,7 @@ public:
     void createDialogs();
 
     // Sounds that follow the user's preference.
-    void PlaySoundEvent(const QString& name, bool wait) override;
+    void play(const QString& name, bool wait) override;
 
     LevelsController& levels() { return *m_levels; }
     SettingsController& settings() { return *m_settings; }

@@ -23,15 +23,14 @@ bool warnIfGameMissing()
 {
     if (anyGameEngine(installation().quake2Dir()))
         return false;
-    PlayEventSound(QString::fromLatin1(snd::WarnGame), false);
+    playSound(QString::fromLatin1(snd::WarnGame), false);
     const QString text =
         QStringLiteral("This program must reside in a subdirectory of the main Quake2 directory or the whole program "
                        "won't work!!!\r\n\r\nThe \"readme.txt\" file contains much information on how the program "
                        "works, and can save you some possible frustration.  Would you like to read it now?");
     if (msgbox::show(nullptr, msgbox::Icon::Warning, QStringLiteral("Warning"), text,
                      {msgbox::Button::Yes, msgbox::Button::No}) == msgbox::Button::Yes) {
-        RunCommandLine(findAssociatedProgram(QStringLiteral("txt")) + u' ' + quoteText(installation().file(q2::Readme)),
-                       SW_SHOWNORMAL);
+        runCommandLine(findAssociatedProgram(QStringLiteral("txt")) + u' ' + quoteText(installation().file(q2::Readme)));
     }
     return true;
 }

@@ -78,7 +78,7 @@ public:
 
     void writeLevelFiles() override
     {
-        WriteLevelFiles(m_inst, m_loaded.profile);
+        ::writeLevelFiles(m_inst, m_loaded.profile);
         const QString messagePath = m_inst.file(q2::ServerMessage);
         const servermessage::Loaded message = servermessage::load(messagePath);
         if (!message.error.isEmpty())
@@ -114,7 +114,7 @@ int goCommand(const Context& context)
     StartedProgram started =
         startProgram(launch.command.program, launch.command.arguments, launch.workingDir, Watch::Yes, launch.logPath);
     if (!started.started() || !started.process)
-        throw Refusal{process::startFailureText(started.code, launch.commandLineText())};
+        throw Refusal{process::startFailureText(started.result, launch.commandLineText())};
     GameProcess& game = *started.process;
     // The window's rule: a server that stops within its first seconds never got going.
     waitForStart(game);
@@ -144,7 +144,7 @@ int runCommand(const Context& context)
     // From here on this process is the server: a supervisor that started us now owns it.
     ::execv(path.constData(), argv.data());
     const int error = errno;
-    throw Refusal{process::startFailureText(process::codeForErrno(error), launch.commandLineText()) +
+    throw Refusal{process::startFailureText(process::failure(error), launch.commandLineText()) +
                   QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + u')'};
 }
 

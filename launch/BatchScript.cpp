@@ -14,7 +14,7 @@ QString batchGameProgram(const GameEngine& engine)
     return engine.fromSearchPath ? engine.path : QStringLiteral("./") + engine.name;
 }
 
-QByteArray BatchScript(const QString& quake2Dir, const QString& gameProgram, const QStringList& arguments)
+QByteArray batchScript(const QString& quake2Dir, const QString& gameProgram, const QStringList& arguments)
 {
     QString exec = QStringLiteral("exec ") + shellQuote(gameProgram);
     for (const QString& word : arguments)

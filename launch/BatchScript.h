@@ -23,4 +23,4 @@ QString shellQuote(const QString& word);
 QString batchGameProgram(const GameEngine& engine);
 
 // The whole script, UTF-8.
-QByteArray BatchScript(const QString& quake2Dir, const QString& gameProgram, const QStringList& arguments);
+QByteArray batchScript(const QString& quake2Dir, const QString& gameProgram, const QStringList& arguments);

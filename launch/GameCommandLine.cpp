@@ -30,7 +30,7 @@ bool systemCdRomDrive(QChar)
 
 } // namespace
 
-QString FindCdDrive(const std::function<bool(QChar drive)>& isCdRom)
+QString findCdDrive(const std::function<bool(QChar drive)>& isCdRom)
 {
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter)
         if (isCdRom(QChar(letter)))
@@ -38,17 +38,17 @@ QString FindCdDrive(const std::function<bool(QChar drive)>& isCdRom)
     return NoCdDrive;
 }
 
-QString FindCdDrive()
+QString findCdDrive()
 {
-    return FindCdDrive(systemCdRomDrive);
+    return findCdDrive(systemCdRomDrive);
 }
 
-QString GameModuleCpuName()
+QString gameModuleCpuName()
 {
     return QStringLiteral(VELSTROM_GAME_CPU_NAME);
 }
 
-QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QString& cdDrive, const QString& programDir)
+QStringList gameArguments(const Profile& p, const QString& quake2Dir, const QString& cdDrive, const QString& programDir)
 {
     QStringList args;
     const auto set = [&args](const QString& name, const QString& value) {
@@ -67,7 +67,7 @@ QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QStr
     }
     set(QStringLiteral("game"), q2::GameName);
     set(QStringLiteral("basedir"), quake2Dir);
-    set(QStringLiteral("sys_forcegamelib"), QDir(programDir).absoluteFilePath(GameModuleCpuName()));
+    set(QStringLiteral("sys_forcegamelib"), QDir(programDir).absoluteFilePath(gameModuleCpuName()));
     if (p.configFile != NoConfigFile) {
         args << QStringLiteral("+exec");
         // An empty name has always been no word at all.
@@ -82,14 +82,14 @@ QStringList GameArguments(const Profile& p, const QString& quake2Dir, const QStr
     return args;
 }
 
-GameCommand LaunchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
+GameCommand launchCommand(const Profile& profile, const GameEngine& engine, const QString& quake2Dir,
                           const QString& cdDrive, const QString& programDir)
 {
     const QString program = engine.found() ? engine.path : quake2Dir + u'/' + q2::GameExecutable;
-    return {program, GameArguments(profile, quake2Dir, cdDrive, programDir)};
+    return {program, gameArguments(profile, quake2Dir, cdDrive, programDir)};
 }
 
-QString ShownProgramName(const GameEngine& engine)
+QString shownProgramName(const GameEngine& engine)
 {
     return engine.found() ? engine.name : q2::GameExecutable;
 }

@@ -41,29 +41,29 @@ void makeExecutable(const QString& path)
 LaunchController::LaunchController(const LaunchPage& page, LaunchHost& host, EventSounds& sounds, QObject* parent)
     : QObject(parent), m_page(page), m_host(host), m_sounds(sounds)
 {
-    connect(m_page.bbtnGo, &QPushButton::clicked, this, guard([this] { GoBtnClick(false); }));
-    connect(m_page.btnGoClose, &QPushButton::clicked, this, guard([this] { GoBtnClick(true); }));
-    connect(m_page.bbtnCreateVELBatFile, &QPushButton::clicked, this, guard([this] { bbtnCreateVELBatFileClick(); }));
+    connect(m_page.goButton, &QPushButton::clicked, this, guard([this] { goClicked(false); }));
+    connect(m_page.goExitButton, &QPushButton::clicked, this, guard([this] { goClicked(true); }));
+    connect(m_page.createScriptButton, &QPushButton::clicked, this, guard([this] { createScriptClicked(); }));
 }
 
 LaunchController::~LaunchController() = default;
 
-void LaunchController::WriteServerConfig()
+void LaunchController::writeServerConfig()
 {
-    ::WriteServerConfig(installation(), m_host.profile());
+    ::writeServerConfig(installation(), m_host.profile());
 }
 
-void LaunchController::GoBtnClick(bool exitAfterwards)
+void LaunchController::goClicked(bool exitAfterwards)
 {
     if (exitAfterwards)
-        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::GoExit), true);
+        m_sounds.play(QString::fromLatin1(snd::GoExit), true);
     else
-        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Go), false);
+        m_sounds.play(QString::fromLatin1(snd::Go), false);
 
     const std::optional<PreparedLaunch> launch = prepareLaunch(installation(), m_host);
     if (!launch)
         return;
-    std::unique_ptr<GameProcess> game = LaunchGame(*launch);
+    std::unique_ptr<GameProcess> game = launchGame(*launch);
     if (!exitAfterwards) {
         // Go! stays open anyway: a server that stops right away is reported when it stops.
         if (game) {
@@ -86,10 +86,10 @@ void LaunchController::GoBtnClick(bool exitAfterwards)
     m_host.closeWindow();
 }
 
-std::unique_ptr<GameProcess> LaunchController::LaunchGame(const PreparedLaunch& launch)
+std::unique_ptr<GameProcess> LaunchController::launchGame(const PreparedLaunch& launch)
 {
     // The game takes the Quake 2 directory as its working directory; ours stays where it is.
-    StartedProgram started = RunProgram(launch.command.program, launch.command.arguments, launch.workingDir,
+    StartedProgram started = runProgram(launch.command.program, launch.command.arguments, launch.workingDir,
                                         launch.shownAs, Watch::Yes, launch.logPath);
     return std::move(started.process);
 }
@@ -102,15 +102,15 @@ bool LaunchController::reportStoppedAtStart(const GameProcess& game)
     return true;
 }
 
-void LaunchController::bbtnCreateVELBatFileClick()
+void LaunchController::createScriptClicked()
 {
     const Profile& profile = m_host.profile();
     const QString quake2Dir = installation().quake2Dir();
     const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
     const QString path = installation().file(q2::BatchScript);
     textfile::writeBytes(path,
-                         BatchScript(quake2Dir, batchGameProgram(engine),
-                                     GameArguments(profile, quake2Dir, FindCdDrive(), installation().programDir())));
+                         batchScript(quake2Dir, batchGameProgram(engine),
+                                     gameArguments(profile, quake2Dir, findCdDrive(), installation().programDir())));
     makeExecutable(path);
     msgbox::information(
         m_page.window, QStringLiteral("Information"),

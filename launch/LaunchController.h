@@ -14,9 +14,9 @@ struct PreparedLaunch;
 // The launch's own controls.
 struct LaunchPage {
     QWidget* window = nullptr; // parent of the message boxes
-    QPushButton* bbtnGo = nullptr;
-    QPushButton* btnGoClose = nullptr;
-    QPushButton* bbtnCreateVELBatFile = nullptr;
+    QPushButton* goButton = nullptr;
+    QPushButton* goExitButton = nullptr;
+    QPushButton* createScriptButton = nullptr;
     QLabel* lblEngine = nullptr; // under the server type: which engine a launch would start
 };
 
@@ -31,11 +31,11 @@ public:
 
     // Go! (`exitAfterwards` false) and Go/Exit. Go/Exit waits until the server has run for server::StartupMs (or
     // ended): one that stopped right after its start is reported and the program stays open.
-    void GoBtnClick(bool exitAfterwards);
+    void goClicked(bool exitAfterwards);
     // Writes velstrom.sh beside the program and says so.
-    void bbtnCreateVELBatFileClick();
+    void createScriptClicked();
     // Velstrom.cfg in the program directory.
-    void WriteServerConfig();
+    void writeServerConfig();
 
     // Shows which engine a server of this type would start (item 1 of the server type: dedicated).
     void updateEngineLabel(int serverType);
@@ -43,7 +43,7 @@ public:
 private:
     // From the Quake 2 directory, starts the engine for the profile, its output kept in server.log. Empty when it
     // could not be started (that has been reported).
-    std::unique_ptr<GameProcess> LaunchGame(const PreparedLaunch& launch);
+    std::unique_ptr<GameProcess> launchGame(const PreparedLaunch& launch);
     // The error box for a server that stopped right after it started; false (and nothing shown) otherwise.
     bool reportStoppedAtStart(const GameProcess& game);
 

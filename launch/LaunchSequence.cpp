@@ -18,17 +18,17 @@ QString PreparedLaunch::commandLineText() const
 std::optional<PreparedLaunch> prepareLaunch(const Installation& inst, LaunchSteps& steps)
 {
     // A value the script cannot carry stops the launch before anything is checked, written or started.
-    CheckScriptValues(steps.profile());
+    checkScriptValues(steps.profile());
     if (!steps.verifyPlayList())
         return std::nullopt;
     steps.writeLevelFiles();
     const Profile& profile = steps.profile();
-    WriteServerConfig(inst, profile);
+    writeServerConfig(inst, profile);
 
     const QString quake2Dir = inst.quake2Dir();
     const GameEngine engine = findGameEngine(quake2Dir, profile.servType);
-    return PreparedLaunch{LaunchCommand(profile, engine, quake2Dir, FindCdDrive(), inst.programDir()),
-                          ShownProgramName(engine), quake2Dir, inst.file(q2::ServerLog)};
+    return PreparedLaunch{launchCommand(profile, engine, quake2Dir, findCdDrive(), inst.programDir()),
+                          shownProgramName(engine), quake2Dir, inst.file(q2::ServerLog)};
 }
 
 void waitForStart(GameProcess& game, QEventLoop::ProcessEventsFlags flags)

@@ -5,7 +5,7 @@
 #include "support/Quake2Paths.h"
 #include "support/TextFile.h"
 
-void WriteLevelFiles(const Installation& inst, const Profile& profile, bool profileCopy)
+void writeLevelFiles(const Installation& inst, const Profile& profile, bool profileCopy)
 {
     textfile::writeUtf8Lines(inst.file(q2::LevelRotation), profile.playList);
     if (profileCopy)

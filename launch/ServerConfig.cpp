@@ -35,7 +35,7 @@ QString onOff(Qt::CheckState state)
 
 } // namespace
 
-int DmflagsValue(const Profile& settings)
+int dmflagsValue(const Profile& settings)
 {
     int flags = 0;
     for (const FlagBox& f : flagBoxes) {
@@ -50,27 +50,27 @@ int DmflagsValue(const Profile& settings)
     return flags;
 }
 
-QString EmpathyFactorText(double factor)
+QString empathyFactorText(double factor)
 {
     return QString::number(factor, 'g', 15);
 }
 
-void ConfigScript::WriteSetLine(const QString& name, const QString& value)
+void ConfigScript::writeSetLine(const QString& name, const QString& value)
 {
     m_lines.append(QStringLiteral("set ") + name + QStringLiteral(" \"") + value + u'"');
 }
 
-void ConfigScript::WriteBindLine(const QString& command, const QString& key)
+void ConfigScript::writeBindLine(const QString& command, const QString& key)
 {
     m_lines.append(QStringLiteral("bind ") + key + QStringLiteral(" \"") + command + QStringLiteral("\";"));
 }
 
-void ConfigScript::WriteLine(const QString& line)
+void ConfigScript::writeLine(const QString& line)
 {
     m_lines.append(line);
 }
 
-void CheckScriptValues(const Profile& s)
+void checkScriptValues(const Profile& s)
 {
     const auto refuse = [](const QString& field, const QString& what) {
         throw AppError(QStringLiteral("The ") + field + QStringLiteral(" contains ") + what +
@@ -89,34 +89,34 @@ void CheckScriptValues(const Profile& s)
         refuse(QStringLiteral("skip key"), QStringLiteral("a semicolon"));
 }
 
-QStringList ServerConfigLines(const Profile& s)
+QStringList serverConfigLines(const Profile& s)
 {
     ConfigScript script;
-    script.WriteSetLine(QStringLiteral("fraglimit"), s.fragLimit);
-    script.WriteSetLine(QStringLiteral("timelimit"), s.timeLimit);
-    script.WriteSetLine(QStringLiteral("dmflags"), QString::number(DmflagsValue(s)));
-    script.WriteSetLine(QStringLiteral("maxclients"), s.maxClients);
-    script.WriteSetLine(QStringLiteral("timeout"), s.timeOut);
-    script.WriteSetLine(QStringLiteral("hostname"), s.host);
-    script.WriteSetLine(QStringLiteral("password"), s.password);
-    script.WriteSetLine(QStringLiteral("cheats"), onOff(s.allowCheat));
-    script.WriteSetLine(QStringLiteral("kickback"), QString::number(s.kickback * 50));
+    script.writeSetLine(QStringLiteral("fraglimit"), s.fragLimit);
+    script.writeSetLine(QStringLiteral("timelimit"), s.timeLimit);
+    script.writeSetLine(QStringLiteral("dmflags"), QString::number(dmflagsValue(s)));
+    script.writeSetLine(QStringLiteral("maxclients"), s.maxClients);
+    script.writeSetLine(QStringLiteral("timeout"), s.timeOut);
+    script.writeSetLine(QStringLiteral("hostname"), s.host);
+    script.writeSetLine(QStringLiteral("password"), s.password);
+    script.writeSetLine(QStringLiteral("cheats"), onOff(s.allowCheat));
+    script.writeSetLine(QStringLiteral("kickback"), QString::number(s.kickback * 50));
     if (!s.skipKey.isEmpty())
-        script.WriteBindLine(QStringLiteral("sv skip"), s.skipKey);
+        script.writeBindLine(QStringLiteral("sv skip"), s.skipKey);
     if (isChecked(s.useEmpathy))
-        script.WriteSetLine(QStringLiteral("empathyfactor"), EmpathyFactorText(EmpathyFactorFor(s.empathy)));
+        script.writeSetLine(QStringLiteral("empathyfactor"), empathyFactorText(empathyFactorFor(s.empathy)));
     if (isChecked(s.remoteConsole))
-        script.WriteLine(QStringLiteral("rcon_password \"") + s.rconPassword + u'"');
+        script.writeLine(QStringLiteral("rcon_password \"") + s.rconPassword + u'"');
     if (!s.playList.isEmpty()) {
         // The console splits its lines at blanks: such a name has to be quoted, every other one stays as it was.
         const QString& first = s.playList.first();
-        script.WriteLine(QStringLiteral("map ") + (first.contains(u' ') ? u'"' + first + u'"' : first));
+        script.writeLine(QStringLiteral("map ") + (first.contains(u' ') ? u'"' + first + u'"' : first));
     }
-    script.WriteSetLine(QStringLiteral("usevweap"), onOff(s.useVWeap));
+    script.writeSetLine(QStringLiteral("usevweap"), onOff(s.useVWeap));
     return script.lines();
 }
 
-void WriteServerConfig(const Installation& inst, const Profile& profile)
+void writeServerConfig(const Installation& inst, const Profile& profile)
 {
-    textfile::writeUtf8Lines(inst.file(q2::ConfigScript), ServerConfigLines(profile));
+    textfile::writeUtf8Lines(inst.file(q2::ConfigScript), serverConfigLines(profile));
 }

@@ -226,7 +226,7 @@ void LevelsController::loadPlayList()
 
 void LevelsController::refreshClicked()
 {
-    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Refresh), false);
+    m_sounds.play(QString::fromLatin1(snd::Refresh), false);
     fillAvailableLevels();
     updateButtons();
 }
@@ -236,7 +236,7 @@ void LevelsController::showIdLevelsClicked()
     if (m_state.loadingSettings)
         return;
     if (idLevelsShown()) {
-        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::IdLevels), false);
+        m_sounds.play(QString::fromLatin1(snd::IdLevels), false);
         addIdLevels();
     } else {
         removeIdLevels();
@@ -389,7 +389,7 @@ bool LevelsController::processSkippedLevels()
         reportErrorOnce(e.text());
         return true;
     }
-    PlayEventSound(QString::fromLatin1(snd::SkipFound), false);
+    playSound(QString::fromLatin1(snd::SkipFound), false);
     SkippedLevelsDialog& dialog = skipListDialog();
     dialog.setEntries(entries);
     if (dialog.ask()) {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-double EmpathyFactorFor(int position)
+double empathyFactorFor(int position)
 {
     return (position - 9) * 0.5 * -1.0;
 }
@@ -26,7 +26,7 @@ QString frags(double value)
 
 EmpathyLabels empathyLabelsFor(int position, const QLocale& locale)
 {
-    const double f = EmpathyFactorFor(position);
+    const double f = empathyFactorFor(position);
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     return {frags(2 * f), frags(3 * f), frags(4 * f), plain.toString(f, 'g', QLocale::FloatingPointShortest)};

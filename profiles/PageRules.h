@@ -6,7 +6,7 @@
 // The few calculations behind the settings pages, free of widgets.
 
 // The handicap factor for an empathy track-bar position: (9 - position) / 2, so 1 gives 4 and 7 gives 1.
-double EmpathyFactorFor(int position);
+double empathyFactorFor(int position);
 
 // Nearest integer; a value exactly halfway goes to the even neighbour (10.5 -> 10, 7.5 -> 8).
 long long roundHalfToEven(double value);

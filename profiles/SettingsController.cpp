@@ -214,7 +214,7 @@ void SettingsController::useEmpathyClicked()
 {
     const bool checked = m_page.cbUseEmpathy->checkState() == Qt::Checked;
     if (m_state.soundsEnabled && checked && !m_state.loadingSettings)
-        m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Empathy), false);
+        m_sounds.play(QString::fromLatin1(snd::Empathy), false);
     m_page.pnEmp->setVisible(checked);
 }
 
@@ -254,7 +254,7 @@ bool SettingsController::eventFilter(QObject* watched, QEvent* event)
 
 void SettingsController::resetAllClicked()
 {
-    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
+    m_sounds.play(QString::fromLatin1(snd::Confirm), false);
     if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to reset all settings to defaults?")))
         return;
     QFile::remove(installation().iniPath(m_profile.currentUser)); // a missing file is fine
@@ -366,7 +366,7 @@ void SettingsController::profileNameCancelClicked(ProfileNameDialog& dialog)
 
 void SettingsController::deleteProfileClicked()
 {
-    m_sounds.PlaySoundEvent(QString::fromLatin1(snd::Confirm), false);
+    m_sounds.play(QString::fromLatin1(snd::Confirm), false);
     if (!msgbox::confirm(m_page.window, QStringLiteral("Are you sure you want to delete this profile?")))
         return;
     const QString user = m_profile.currentUser;

@@ -22,40 +22,44 @@ extern char** environ;
 
 namespace process {
 
-int codeForErrno(int err)
+StartResult failure(int err)
 {
+    using Failure = StartResult::Failure;
     switch (err) {
     case ENOENT:
-        return FileNotFound;
+        return {Failure::FileNotFound, err};
     case ENOTDIR:
     case ELOOP:
     case ENAMETOOLONG:
-        return PathNotFound;
+        return {Failure::PathNotFound, err};
     case ENOMEM:
     case EAGAIN:
     case EMFILE:
     case ENFILE:
     case E2BIG:
-        return OutOfResources;
+        return {Failure::OutOfResources, err};
     default: // EACCES, ENOEXEC, EISDIR, ETXTBSY, ELIBBAD, EPERM...
-        return BadFormat;
+        return {Failure::NotAProgram, err};
     }
 }
 
-QString startFailureText(int code, const QString& commandLine)
+QString startFailureText(const StartResult& result, const QString& commandLine)
 {
-    switch (code) {
-    case OutOfResources:
+    using Failure = StartResult::Failure;
+    switch (result.failure) {
+    case Failure::OutOfResources:
         return QStringLiteral("The system is out of memory or resources.");
-    case FileNotFound:
+    case Failure::FileNotFound:
         return QStringLiteral("The file (") + commandLine + QStringLiteral(") was not found.");
-    case PathNotFound:
+    case Failure::PathNotFound:
         return QStringLiteral("The path (") + commandLine + QStringLiteral(") was not found.");
-    case BadFormat:
+    case Failure::NotAProgram:
         return QStringLiteral("The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).");
-    default:
-        return {};
+    case Failure::None:
+    case Failure::NoApplication:
+        break;
     }
+    return {};
 }
 
 bool isDirectory(const QString& path)
@@ -375,17 +379,19 @@ StartedProgram startProgram(const QString& program, const QStringList& arguments
                             Watch watch, const QString& logPath)
 {
     using namespace process;
+    using Failure = StartResult::Failure;
     if (program.isEmpty())
-        return {FileNotFound, nullptr};
+        return {{Failure::FileNotFound, ENOENT}, nullptr};
     // The child changes its directory before exec, so a relative path is made ours first.
     const QString absolute = QDir::current().absoluteFilePath(program);
     const QByteArray path = QFile::encodeName(absolute);
     // Whether it runs is for exec to say; only a missing file is told apart here, by where it is missing.
     if (!isCandidate(absolute) && !isDirectory(absolute))
-        return {isDirectory(QFileInfo(absolute).absolutePath()) ? FileNotFound : PathNotFound, nullptr};
+        return {{isDirectory(QFileInfo(absolute).absolutePath()) ? Failure::FileNotFound : Failure::PathNotFound, ENOENT},
+                nullptr};
     Spawned spawned = spawn(path, argumentVector(path, arguments), QFile::encodeName(workingDir), watch == Watch::Yes,
                             logPath.isEmpty() ? QByteArray() : QFile::encodeName(logPath));
     if (spawned.error != 0)
-        return {codeForErrno(spawned.error), nullptr};
-    return {Started, std::move(spawned.process)};
+        return {failure(spawned.error), nullptr};
+    return {StartResult{}, std::move(spawned.process)};
 }

@@ -15,12 +15,28 @@
 // Whether the caller keeps an eye on the started program.
 enum class Watch { No, Yes };
 
+// What became of a start: started, or why not, with the errno of the step that failed.
+struct StartResult {
+    enum class Failure {
+        None,           // started
+        OutOfResources, // no memory, processes or files left
+        FileNotFound,   // the program is not there
+        PathNotFound,   // a directory on the way to it is not there
+        NotAProgram,    // there, but it cannot run (not executable, a directory, not a program)
+        NoApplication,  // a document the desktop has no application for
+    };
+    Failure failure = Failure::None;
+    int error = 0; // errno; 0 when started or when the desktop gave no reason
+
+    bool started() const { return failure == Failure::None; }
+};
+
 struct StartedProgram {
-    int code = 0; // as startCommandLine's (Shell.h): above 31 on success
+    StartResult result;
     // Watched and started: the running program, the caller's to keep.
     std::unique_ptr<GameProcess> process;
 
-    bool started() const { return code > 31; }
+    bool started() const { return result.started(); }
 };
 
 // Starts `program` (a path, taken as it is: no search, no splitting) with each of `arguments` as one argument, with
@@ -37,16 +53,10 @@ StartedProgram startProgram(const QString& program, const QStringList& arguments
 
 namespace process {
 
-// The codes WinExec answers with, which callers and messages are written against.
-inline constexpr int OutOfResources = 0;
-inline constexpr int FileNotFound = 2;
-inline constexpr int PathNotFound = 3;
-inline constexpr int BadFormat = 11;
-inline constexpr int Started = 33;
-
-int codeForErrno(int err);
+// The failed start that `err`, the errno of exec or of a step before it, stands for.
+StartResult failure(int err);
 // Why a start failed, as the user is told, quoting `commandLine`; empty for a start that worked.
-QString startFailureText(int code, const QString& commandLine);
+QString startFailureText(const StartResult& result, const QString& commandLine);
 // Something that could be started: present and not a directory. Whether it really runs is for exec to say.
 bool isCandidate(const QString& path);
 bool isDirectory(const QString& path);

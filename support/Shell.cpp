@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <cerrno>
+
 namespace {
 
 using namespace process;
@@ -34,17 +36,21 @@ QString withGameFallback(const QString& path)
 
 struct Resolved {
     QString path; // empty when not found
-    int error = FileNotFound;
+    StartResult failure;
 };
+
+const StartResult NotFound{StartResult::Failure::FileNotFound, ENOENT};
 
 Resolved resolveProgram(const QString& word)
 {
     if (word.contains(u'/')) {
         const QString path = withGameFallback(QDir::current().absoluteFilePath(word));
         if (isCandidate(path) || isDirectory(path))
-            return {path, 0};
+            return {path, {}};
         // Tell a missing file from a missing directory on the way to it.
-        return {QString(), isDirectory(QFileInfo(path).absolutePath()) ? FileNotFound : PathNotFound};
+        if (isDirectory(QFileInfo(path).absolutePath()))
+            return {QString(), NotFound};
+        return {QString(), {StartResult::Failure::PathNotFound, ENOENT}};
     }
     // A bare name is looked up on the search path alone. Never in the current directory, not even through an
     // empty or relative entry: a file dropped where the program was started must not run in place of the
@@ -56,15 +62,15 @@ Resolved resolveProgram(const QString& word)
             continue;
         const QString path = withGameFallback(QDir(dir).filePath(word));
         if (isCandidate(path))
-            return {path, 0};
+            return {path, {}};
     }
-    return {QString(), FileNotFound};
+    return {QString(), NotFound};
 }
 
 // Tells the user why a start failed; nothing for a start that worked.
-void reportStartFailure(int code, const QString& commandLine)
+void reportStartFailure(const StartResult& result, const QString& commandLine)
 {
-    const QString text = process::startFailureText(code, commandLine);
+    const QString text = process::startFailureText(result, commandLine);
     if (!text.isEmpty())
         msgbox::show(nullptr, msgbox::Icon::None, applicationTitle(), text, {msgbox::Button::Ok});
 }
@@ -96,40 +102,39 @@ QStringList splitCommandLine(const QString& commandLine)
     return words;
 }
 
-int startCommandLine(const QString& commandLine)
+StartResult startCommandLine(const QString& commandLine)
 {
     const QStringList words = splitCommandLine(commandLine);
     if (words.isEmpty())
-        return FileNotFound;
+        return NotFound;
     // An associated program comes as "C:\...\NOTEPAD.EXE " with the blank before its %1 still on it.
     QString program = words.first();
     while (!program.isEmpty() && program.back().unicode() <= 32)
         program.chop(1);
     if (program.isEmpty())
-        return FileNotFound;
+        return NotFound;
 
     const Resolved found = resolveProgram(program);
     if (found.path.isEmpty())
-        return found.error;
+        return found.failure;
 
     const QByteArray path = QFile::encodeName(found.path);
     const Spawned spawned = spawn(path, argumentVector(path, words.mid(1)), QByteArray(), false);
-    return spawned.error == 0 ? Started : codeForErrno(spawned.error);
+    return spawned.error == 0 ? StartResult{} : failure(spawned.error);
 }
 
-bool RunCommandLine(const QString& commandLine, int showMode)
+bool runCommandLine(const QString& commandLine)
 {
-    Q_UNUSED(showMode); // every program of ours opens in its normal window anyway
-    const int code = startCommandLine(commandLine);
-    reportStartFailure(code, commandLine);
-    return code > 31;
+    const StartResult result = startCommandLine(commandLine);
+    reportStartFailure(result, commandLine);
+    return result.started();
 }
 
-StartedProgram RunProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
+StartedProgram runProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
                           const QString& shownAs, Watch watch, const QString& logPath)
 {
     StartedProgram started = startProgram(program, arguments, workingDir, watch, logPath);
-    reportStartFailure(started.code, (QStringList{shownAs} + arguments).join(u' '));
+    reportStartFailure(started.result, (QStringList{shownAs} + arguments).join(u' '));
     return started;
 }
 
@@ -149,17 +154,14 @@ QUrl documentUrl(const QString& fileName, const QString& directory)
 
 void openDocument(const QString& fileOrAddress)
 {
-    ExecuteFile(fileOrAddress, QString(), QString(), SW_SHOWNORMAL);
+    openWithDesktop(fileOrAddress, QString());
 }
 
-int ExecuteFile(const QString& fileName, const QString& parameters, const QString& directory, int showMode)
+StartResult openWithDesktop(const QString& fileName, const QString& directory)
 {
-    // The desktop opens documents with their default application; it takes no parameters or window mode.
-    Q_UNUSED(parameters);
-    Q_UNUSED(showMode);
     const QUrl url = documentUrl(fileName, directory);
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
-        return FileNotFound;
-    constexpr int NoAssociation = 31;
-    return QDesktopServices::openUrl(url) ? Started : NoAssociation;
+        return NotFound;
+    // The desktop opens documents with their default application and gives no reason when it cannot.
+    return QDesktopServices::openUrl(url) ? StartResult{} : StartResult{StartResult::Failure::NoApplication, 0};
 }

@@ -17,7 +17,7 @@ SoundOutput* setSoundOutput(SoundOutput* output)
 
 SoundOutput* soundOutput() { return current(); }
 
-void PlayEventSound(const QString& name, bool wait)
+void playSound(const QString& name, bool wait)
 {
     if (SoundOutput* output = current())
         output->play(name, wait);

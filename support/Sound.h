@@ -30,12 +30,12 @@ SoundOutput* setSoundOutput(SoundOutput* output);
 SoundOutput* soundOutput();
 
 // Plays a sound whatever the user's sound preference says. A new sound stops the one playing.
-void PlayEventSound(const QString& name, bool wait);
+void playSound(const QString& name, bool wait);
 
 // The program's event sounds as the user's preference allows them: what the pages and dialogs are given, so none
 // of them needs to know where that preference is kept.
 class EventSounds {
 public:
     virtual ~EventSounds() = default;
-    virtual void PlaySoundEvent(const QString& name, bool wait) = 0;
+    virtual void play(const QString& name, bool wait) = 0;
 };

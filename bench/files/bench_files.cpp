@@ -107,7 +107,7 @@ void savePlayList(benchmark::State& state)
     profile.currentUser = "untitled";
     profile.playList = QString::fromUtf8(bigPlayList()).split("\r\n", Qt::SkipEmptyParts);
     for (auto _ : state)
-        WriteLevelFiles(program.inst, profile); // QLevels.TXT and the profile's own copy
+        writeLevelFiles(program.inst, profile); // QLevels.TXT and the profile's own copy
     state.SetBytesProcessed(state.iterations() * 2 * Limit);
 }
 

@@ -76,7 +76,7 @@ void TestCliWindow::readBack()
     auto window = startMainWindow();
     QCOMPARE(window->profile().currentUser, profile);
     QCOMPARE(window->levels().playList(), shown);
-    window->launcher().WriteServerConfig();
+    window->launcher().writeServerConfig();
     window->writeLevelFiles();
     for (const QString& name : written) {
         QCOMPARE(QFileInfo::exists(q2.file(name)), byCli.contains(name));

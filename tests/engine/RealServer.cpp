@@ -184,8 +184,8 @@ bool RealServer::start(const Profile& profile, const QuakeText* message)
 {
     m_profile = profile;
     m_port = server::portOf(profile.port);
-    WriteLevelFiles(m_inst, profile);
-    WriteServerConfig(m_inst, profile);
+    writeLevelFiles(m_inst, profile);
+    writeServerConfig(m_inst, profile);
     if (message) {
         const std::optional<QByteArray> encoded = quaketext::encode(*message);
         if (!encoded) {
@@ -201,7 +201,7 @@ bool RealServer::start(const Profile& profile, const QuakeText* message)
         m_problem = QStringLiteral("the program finds no engine for ") + quake2Dir();
         return false;
     }
-    const GameCommand command = LaunchCommand(profile, engine, quake2Dir(), FindCdDrive(), m_inst.programDir());
+    const GameCommand command = launchCommand(profile, engine, quake2Dir(), findCdDrive(), m_inst.programDir());
     m_program = command.program;
     m_launchWords = command.arguments;
 

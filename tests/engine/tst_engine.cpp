@@ -51,7 +51,7 @@ private Q_SLOTS:
 
         const QRegularExpression setting(QStringLiteral("^(?:set )?(\\w+) \"(.*)\"$"));
         int checked = 0;
-        for (const QString& line : ServerConfigLines(profile)) {
+        for (const QString& line : serverConfigLines(profile)) {
             const QRegularExpressionMatch m = setting.match(line);
             if (!m.hasMatch())
                 continue;

@@ -77,8 +77,8 @@ void TestBatchScript::scriptText()
     p.configFile = QStringLiteral("[None]");
     const QString quake2Dir = QStringLiteral("/games/quake 2");
     const QByteArray script =
-        BatchScript(quake2Dir, QStringLiteral("./q2ded"),
-                    GameArguments(p, quake2Dir, NoCdDrive, quake2Dir + QStringLiteral("/Velstrom/")));
+        batchScript(quake2Dir, QStringLiteral("./q2ded"),
+                    gameArguments(p, quake2Dir, NoCdDrive, quake2Dir + QStringLiteral("/Velstrom/")));
     QCOMPARE(script, QByteArray("#!/bin/sh\n"
                                 "cd '/games/quake 2' || exit 1\n"
                                 "exec './q2ded' '+set' 'dedicated' '1' '+deathmatch' '1' '+set' 'port' '27910' "
@@ -172,13 +172,13 @@ void TestBatchScript::startsWhatTheLauncherStarts()
     QVERIFY(engine.found());
     QCOMPARE(engine.fromSearchPath, onPath);
     const GameCommand command =
-        LaunchCommand(p, engine, quake2Dir, FindCdDrive(), quake2Dir + QStringLiteral("/Velstrom"));
+        launchCommand(p, engine, quake2Dir, findCdDrive(), quake2Dir + QStringLiteral("/Velstrom"));
     const QString logDir = onPath ? binDir : quake2Dir;
 
     // What Go! does: start the engine in the Quake 2 directory, ours staying where it is.
     const QString cwd = QDir::currentPath();
     const StartedProgram started = startProgram(command.program, command.arguments, quake2Dir);
-    QVERIFY2(started.started(), qPrintable(QString::number(started.code)));
+    QVERIFY2(started.started(), qPrintable(QString::number(started.result.error)));
     QCOMPARE(QDir::currentPath(), cwd);
     QTRY_COMPARE(launchEntriesIn(logDir).size(), 1);
 
@@ -186,7 +186,7 @@ void TestBatchScript::startsWhatTheLauncherStarts()
     const QString scriptPath = quake2Dir + QStringLiteral("/Velstrom/velstrom.sh");
     QFile script(scriptPath);
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(BatchScript(quake2Dir, batchGameProgram(engine), command.arguments));
+    script.write(batchScript(quake2Dir, batchGameProgram(engine), command.arguments));
     script.close();
     QProcess sh;
     sh.setWorkingDirectory(root.path());

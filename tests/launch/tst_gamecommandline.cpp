@@ -100,7 +100,7 @@ void TestGameCommandLine::pieces()
     p.host = QStringLiteral("ignored");
     p.playList = QStringList{QStringLiteral("q2dm1")};
     // The program directory as the installation gives it, with its trailing "/".
-    QCOMPARE(GameArguments(p, quake2Dir, cdDrive, quake2Dir + QStringLiteral("/Velstrom/")),
+    QCOMPARE(gameArguments(p, quake2Dir, cdDrive, quake2Dir + QStringLiteral("/Velstrom/")),
              words(expected, quake2Dir));
 }
 
@@ -123,7 +123,7 @@ void TestGameCommandLine::cdDrive()
     QFETCH(QString, cdRoms);
     QFETCH(QString, expected);
     QString asked;
-    const QString found = FindCdDrive([&](QChar drive) {
+    const QString found = findCdDrive([&](QChar drive) {
         asked += drive;
         return cdRoms.contains(drive);
     });
@@ -135,8 +135,8 @@ void TestGameCommandLine::cdDrive()
 
 void TestGameCommandLine::noDriveLettersHere()
 {
-    QCOMPARE(FindCdDrive(), NoCdDrive);
-    QVERIFY(!GameArguments(Profile(), QStringLiteral("/q2"), FindCdDrive(), QStringLiteral("/q2/Velstrom"))
+    QCOMPARE(findCdDrive(), NoCdDrive);
+    QVERIFY(!gameArguments(Profile(), QStringLiteral("/q2"), findCdDrive(), QStringLiteral("/q2/Velstrom"))
                  .contains(QStringLiteral("cddir")));
 }
 

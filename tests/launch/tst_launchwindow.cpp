@@ -320,7 +320,7 @@ void TestLaunchWindow::configScriptIsExact()
     plainServer(window->ui());
     setup(window->ui());
 
-    window->launcher().WriteServerConfig();
+    window->launcher().writeServerConfig();
     QCOMPARE(q2.readProgramFile(QStringLiteral("Velstrom.cfg")), expected);
 }
 

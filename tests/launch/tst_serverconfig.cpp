@@ -86,7 +86,7 @@ void TestServerConfig::dmflags()
     QFETCH(QByteArray, boxes);
     QFETCH(int, teamplay);
     QFETCH(int, expected);
-    QCOMPARE(DmflagsValue(withBoxes(boxes, teamplay)), expected);
+    QCOMPARE(dmflagsValue(withBoxes(boxes, teamplay)), expected);
 }
 
 void TestServerConfig::empathyFactorIgnoresTheLocale_data()
@@ -105,10 +105,10 @@ void TestServerConfig::empathyFactorIgnoresTheLocale()
     Profile s;
     s.useEmpathy = Qt::Checked;
     s.empathy = 4;
-    const QStringList lines = ServerConfigLines(s);
+    const QStringList lines = serverConfigLines(s);
     QLocale::setDefault(previous);
     QVERIFY(lines.contains(QStringLiteral("set empathyfactor \"2.5\"")));
-    QCOMPARE(EmpathyFactorText(0.5), QStringLiteral("0.5"));
+    QCOMPARE(empathyFactorText(0.5), QStringLiteral("0.5"));
 }
 
 void TestServerConfig::valuesTheScriptCannotCarry_data()
@@ -140,7 +140,7 @@ void TestServerConfig::valuesTheScriptCannotCarry()
     s.remoteConsole = remoteConsole ? Qt::Checked : Qt::Unchecked;
     QString thrown;
     try {
-        CheckScriptValues(s);
+        checkScriptValues(s);
     } catch (const AppError& e) {
         thrown = e.text();
     }
@@ -162,7 +162,7 @@ void TestServerConfig::mapLineQuotesOnlyANameWithABlank()
     QFETCH(QString, line);
     Profile s;
     s.playList = {level, QStringLiteral("next")};
-    QVERIFY(ServerConfigLines(s).contains(line));
+    QVERIFY(serverConfigLines(s).contains(line));
 }
 
 QTEST_GUILESS_MAIN(TestServerConfig)

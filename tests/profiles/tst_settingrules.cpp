@@ -83,7 +83,7 @@ void TestSettingRules::empathyLabels()
     QCOMPARE(labels.secondThreshold, t2);
     QCOMPARE(labels.lastThreshold, t3);
     QCOMPARE(labels.factor, factor);
-    QCOMPARE(EmpathyFactorFor(position), factor.toDouble());
+    QCOMPARE(empathyFactorFor(position), factor.toDouble());
 }
 
 void TestSettingRules::factorUsesTheLocaleSeparator()

@@ -333,7 +333,7 @@ void TestSettingsPages::soundSwitchFollowsTheBox()
     QCOMPARE(ui.cbSoundDisable->checkState(), Qt::Unchecked);
     QVERIFY(form->state().soundsEnabled);
     q2.sounds().clear();
-    form->PlaySoundEvent(QStringLiteral("SND_GO"), false);
+    form->play(QStringLiteral("SND_GO"), false);
     QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_GO")});
     form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("SoundDisable")), QStringLiteral("UNC"));

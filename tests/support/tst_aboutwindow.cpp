@@ -44,15 +44,14 @@ private:
 
 struct Started {
     QString commandLine;
-    int showMode;
 };
 
 // A window whose links and Help go to `registry` and whose commands are recorded instead of started.
 void instrument(AboutWindow& window, const AssociationRegistry& registry, QList<Started>& started)
 {
     window.setAssociations(&registry);
-    window.setCommandRunner([&started](const QString& commandLine, int showMode) {
-        started.append({commandLine, showMode});
+    window.setCommandRunner([&started](const QString& commandLine) {
+        started.append({commandLine});
         return true;
     });
 }
@@ -338,7 +337,6 @@ void TestAboutWindow::links()
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, 3));
     QCOMPARE(started.size(), 1);
     QCOMPARE(started[0].commandLine, expected);
-    QCOMPARE(started[0].showMode, SW_SHOWNORMAL);
     QVERIFY(fake.sounds().played().isEmpty());
 }
 
@@ -365,7 +363,6 @@ void TestAboutWindow::help()
     QCOMPARE(started.size(), 1);
     // The help document's path is given as it is, not in quotes.
     QCOMPARE(started[0].commandLine, "\"/usr/bin/lynx \" " + fake.programDir() + "VELSTROM.html");
-    QCOMPARE(started[0].showMode, SW_SHOWNORMAL);
     if (soundsEnabled) {
         QCOMPARE(fake.sounds().names(), QStringList{"SND_HELP"});
         QCOMPARE(fake.sounds().played()[0].wait, false);

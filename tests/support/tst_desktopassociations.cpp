@@ -157,7 +157,7 @@ void TestDesktopAssociations::openReadmeWithAssociatedProgram()
     const QString readme = m_root + "/Velstrom/readme.txt";
     put("Velstrom/readme.txt", "Velstrom belongs in a subdirectory of Quake 2.\r\n");
     msgbox::script();
-    const bool started = RunCommandLine(::findAssociatedProgram("txt") + ' ' + quoteText(readme), SW_SHOWNORMAL);
+    const bool started = runCommandLine(::findAssociatedProgram("txt") + ' ' + quoteText(readme));
     const QList<msgbox::Shown> shown = msgbox::shown();
     msgbox::unscript();
     QVERIFY(started);
@@ -182,7 +182,7 @@ void TestDesktopAssociations::bareViewerNeverFromWorkingDirectory()
     qputenv("PATH", ":" + QFile::encodeName(m_root + "/bin") + ':' + oldPath);
     const QString program = ::findAssociatedProgram("vnote");
     msgbox::script();
-    const bool started = RunCommandLine(program + ' ' + quoteText(note), SW_SHOWNORMAL);
+    const bool started = runCommandLine(program + ' ' + quoteText(note));
     msgbox::unscript();
     QDir::setCurrent(oldDir);
     qputenv("PATH", oldPath);

@@ -16,6 +16,11 @@
 
 namespace {
 
+// The failures as the tables hold them.
+constexpr int NotFound = int(StartResult::Failure::FileNotFound);
+constexpr int NoPath = int(StartResult::Failure::PathNotFound);
+constexpr int NotAProgram = int(StartResult::Failure::NotAProgram);
+
 void put(const QString& path, const QByteArray& data, mode_t mode = 0644)
 {
     QFile f(path);
@@ -243,7 +248,7 @@ void TestShell::start()
     const QString root = tree.root();
     qputenv("PATH", QFile::encodeName(root + "/bin") + ':' + qgetenv("PATH"));
 
-    QCOMPARE(startCommandLine(expand(line, root)), 33);
+    QVERIFY(startCommandLine(expand(line, root)).started());
 
     const QString log = root + '/' + logDir + "/launch.log";
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
@@ -262,19 +267,19 @@ void TestShell::startFailure_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("code");
-    QTest::newRow("empty line") << "" << 2;
-    QTest::newRow("empty program") << "\"\" \"{root}/game/readme.txt\"" << 2;
-    QTest::newRow("blank program") << "\"   \" x" << 2;
-    QTest::newRow("bare name found nowhere") << "velstrom-no-such-program" << 2;
-    QTest::newRow("missing file") << "{root}/game/nothing.sh" << 2;
-    QTest::newRow("no quake2.exe and no quake2") << "{root}/bin/quake2.exe +set game Velstrom" << 2;
-    QTest::newRow("missing directory") << "{root}/nowhere/game.sh" << 3;
-    QTest::newRow("missing directories") << "{root}/no/where/game.sh" << 3;
-    QTest::newRow("file in place of a directory") << "{root}/game/game.sh/x" << 3;
-    QTest::newRow("relative missing directory") << "nowhere/game.sh" << 3;
-    QTest::newRow("not executable") << "{root}/game/readme.txt" << 11;
-    QTest::newRow("no program format") << "{root}/game/garbage" << 11;
-    QTest::newRow("a directory") << "{root}/game" << 11;
+    QTest::newRow("empty line") << "" << NotFound;
+    QTest::newRow("empty program") << "\"\" \"{root}/game/readme.txt\"" << NotFound;
+    QTest::newRow("blank program") << "\"   \" x" << NotFound;
+    QTest::newRow("bare name found nowhere") << "velstrom-no-such-program" << NotFound;
+    QTest::newRow("missing file") << "{root}/game/nothing.sh" << NotFound;
+    QTest::newRow("no quake2.exe and no quake2") << "{root}/bin/quake2.exe +set game Velstrom" << NotFound;
+    QTest::newRow("missing directory") << "{root}/nowhere/game.sh" << NoPath;
+    QTest::newRow("missing directories") << "{root}/no/where/game.sh" << NoPath;
+    QTest::newRow("file in place of a directory") << "{root}/game/game.sh/x" << NoPath;
+    QTest::newRow("relative missing directory") << "nowhere/game.sh" << NoPath;
+    QTest::newRow("not executable") << "{root}/game/readme.txt" << NotAProgram;
+    QTest::newRow("no program format") << "{root}/game/garbage" << NotAProgram;
+    QTest::newRow("a directory") << "{root}/game" << NotAProgram;
 }
 
 void TestShell::startFailure()
@@ -284,7 +289,7 @@ void TestShell::startFailure()
     StartTree tree;
     QVERIFY(tree.entered());
     const QString root = tree.root();
-    QCOMPARE(startCommandLine(expand(line, root)), code);
+    QCOMPARE(int(startCommandLine(expand(line, root)).failure), code);
 }
 
 void TestShell::bareNameOnSearchPath_data()
@@ -333,11 +338,11 @@ void TestShell::bareNameOnSearchPath()
     // The stand-ins need the system's tools.
     qputenv("PATH", QFile::encodeName(expand(path, root)) + ':' + qgetenv("PATH"));
 
-    const int code = startCommandLine(expand(line, root));
+    const StartResult result = startCommandLine(expand(line, root));
     if (logDir.isEmpty()) {
-        QCOMPARE(code, 2);
+        QCOMPARE(int(result.failure), NotFound);
     } else {
-        QCOMPARE(code, 33);
+        QVERIFY(result.started());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root + '/' + logDir + "/launch.log"), 10000);
     }
     if (logDir != "work")
@@ -369,7 +374,7 @@ void TestShell::runCommandLine()
     QVERIFY(tree.entered());
     const QString root = tree.root();
 
-    QCOMPARE(RunCommandLine(expand(line, root), SW_SHOWNORMAL), started);
+    QCOMPARE(::runCommandLine(expand(line, root)), started);
     const QList<msgbox::Shown> shown = msgbox::shown();
     if (message.isEmpty()) {
         QCOMPARE(shown.size(), 0);
@@ -415,7 +420,7 @@ void TestShell::startProgram()
 
     const StartedProgram started = ::startProgram(expand(program, root), arguments, expand(workingDir, root));
 
-    QCOMPARE(started.code, 33);
+    QVERIFY(started.started());
     QVERIFY(!started.process); // unwatched
     const QString log = root + '/' + logDir + "/launch.log";
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
@@ -433,17 +438,17 @@ void TestShell::startProgramFailure_data()
     QTest::addColumn<QString>("workingDir");
     QTest::addColumn<int>("code");
     QTest::newRow("no program") << ""
-                                << "" << 2;
+                                << "" << NotFound;
     QTest::newRow("missing file") << "{root}/game/nothing.sh"
-                                  << "" << 2;
+                                  << "" << NotFound;
     QTest::newRow("no search on the PATH") << "onpath.sh"
-                                           << "" << 2;
+                                           << "" << NotFound;
     QTest::newRow("missing directory") << "{root}/nowhere/game.sh"
-                                       << "" << 3;
+                                       << "" << NoPath;
     QTest::newRow("not executable") << "{root}/game/readme.txt"
-                                    << "" << 11;
+                                    << "" << NotAProgram;
     QTest::newRow("missing working directory") << "{root}/game/game.sh"
-                                               << "{root}/gone" << 2;
+                                               << "{root}/gone" << NotFound;
 }
 
 void TestShell::startProgramFailure()
@@ -455,7 +460,7 @@ void TestShell::startProgramFailure()
     QVERIFY(tree.entered());
     const QString root = tree.root();
     const StartedProgram started = ::startProgram(expand(program, root), {"x"}, expand(workingDir, root), Watch::Yes);
-    QCOMPARE(started.code, code);
+    QCOMPARE(int(started.result.failure), code);
     QVERIFY(!started.process);
     QVERIFY(!QFile::exists(root + "/game/launch.log"));
 }
@@ -467,7 +472,7 @@ void TestShell::runProgramNamesTheEngine()
     const QString root = tree.root();
     qputenv("PATH", QFile::encodeName(root + "/game"));
     const StartedProgram started =
-        RunProgram(root + "/bin/quake2.exe", {"+set", "basedir", "/my \"q2\""}, root, "quake2.exe", Watch::Yes);
+        runProgram(root + "/bin/quake2.exe", {"+set", "basedir", "/my \"q2\""}, root, "quake2.exe", Watch::Yes);
     QVERIFY(!started.started());
     QCOMPARE(msgbox::shown().size(), 1);
     // The words as they are, no quotes added; neither the native build beside it nor the PATH is tried.
@@ -609,8 +614,8 @@ void TestShell::openDocument()
     ::openDocument("readme.txt");
     ::openDocument("https://example.org/velstrom");
     ::openDocument(dir.filePath("missing.html"));
-    const int code = ExecuteFile("VELSTROM.html", "", dir.path(), SW_SHOWNORMAL);
-    const int missing = ExecuteFile("missing.html", "", dir.path(), SW_SHOWNORMAL);
+    const StartResult opened = openWithDesktop("VELSTROM.html", dir.path());
+    const StartResult missing = openWithDesktop("missing.html", dir.path());
 
     QDesktopServices::unsetUrlHandler("file");
     QDesktopServices::unsetUrlHandler("https");
@@ -618,8 +623,8 @@ void TestShell::openDocument()
                                       QUrl::fromLocalFile(dir.filePath("readme.txt")),
                                       QUrl::fromLocalFile(dir.filePath("VELSTROM.html"))}));
     QCOMPARE(web.urls, QList<QUrl>{QUrl("https://example.org/velstrom")});
-    QVERIFY(code > 32);
-    QCOMPARE(missing, 2);
+    QVERIFY(opened.started());
+    QCOMPARE(int(missing.failure), NotFound);
     QCOMPARE(msgbox::shown().size(), 0); // the desktop's failures are not ours to report
 }
 

@@ -108,7 +108,7 @@ void TestSound::routesThroughOutput()
     QFETCH(bool, wait);
     Recorder recorder;
     SoundOutput* previous = setSoundOutput(&recorder);
-    PlayEventSound(name, wait);
+    playSound(name, wait);
     QCOMPARE(setSoundOutput(previous), &recorder);
     const QList<Played> expected{Played{name, wait}};
     QCOMPARE(recorder.played, expected);
@@ -118,7 +118,7 @@ void TestSound::noOutputIsSilent()
 {
     SoundOutput* previous = setSoundOutput(nullptr);
     QCOMPARE(soundOutput(), nullptr);
-    PlayEventSound(snd::Closing, true); // nothing to play through, nothing to wait for
+    playSound(snd::Closing, true); // nothing to play through, nothing to wait for
     setSoundOutput(previous);
 }
 
