@@ -8,7 +8,7 @@ random seeds, no clock, so running the script again gives the same pictures.
 
     BITMAP_20.png     64 x 64, 16 colours: the About window's drifting background; tiles seamlessly
     title.png         640 x 182, 24-bit: the About window's title picture (only 630 x 176 of it is shown)
-    logo.png          103 x 96: the emblem on the Maps page (Image1 in its framed panel)
+    logo.png          103 x 96: the emblem on the Maps page (lblLogo in its framed panel)
     empathy.png       32 x 32: the picture beside "Yes, use player handicapping."
     velstrom.png      256 x 256: window and application icon
     velstrom-48.png   48 x 48: the same for small sizes
