@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/stat.h>
 
@@ -267,29 +268,33 @@ void TestShell::startFailure_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("code");
-    QTest::newRow("empty line") << "" << NotFound;
-    QTest::newRow("empty program") << "\"\" \"{root}/game/readme.txt\"" << NotFound;
-    QTest::newRow("blank program") << "\"   \" x" << NotFound;
-    QTest::newRow("bare name found nowhere") << "velstrom-no-such-program" << NotFound;
-    QTest::newRow("missing file") << "{root}/game/nothing.sh" << NotFound;
-    QTest::newRow("no quake2.exe and no quake2") << "{root}/bin/quake2.exe +set game Velstrom" << NotFound;
-    QTest::newRow("missing directory") << "{root}/nowhere/game.sh" << NoPath;
-    QTest::newRow("missing directories") << "{root}/no/where/game.sh" << NoPath;
-    QTest::newRow("file in place of a directory") << "{root}/game/game.sh/x" << NoPath;
-    QTest::newRow("relative missing directory") << "nowhere/game.sh" << NoPath;
-    QTest::newRow("not executable") << "{root}/game/readme.txt" << NotAProgram;
-    QTest::newRow("no program format") << "{root}/game/garbage" << NotAProgram;
-    QTest::newRow("a directory") << "{root}/game" << NotAProgram;
+    QTest::addColumn<int>("error"); // the errno the result carries
+    QTest::newRow("empty line") << "" << NotFound << ENOENT;
+    QTest::newRow("empty program") << "\"\" \"{root}/game/readme.txt\"" << NotFound << ENOENT;
+    QTest::newRow("blank program") << "\"   \" x" << NotFound << ENOENT;
+    QTest::newRow("bare name found nowhere") << "velstrom-no-such-program" << NotFound << ENOENT;
+    QTest::newRow("missing file") << "{root}/game/nothing.sh" << NotFound << ENOENT;
+    QTest::newRow("no quake2.exe and no quake2") << "{root}/bin/quake2.exe +set game Velstrom" << NotFound << ENOENT;
+    QTest::newRow("missing directory") << "{root}/nowhere/game.sh" << NoPath << ENOENT;
+    QTest::newRow("missing directories") << "{root}/no/where/game.sh" << NoPath << ENOENT;
+    QTest::newRow("file in place of a directory") << "{root}/game/game.sh/x" << NoPath << ENOENT;
+    QTest::newRow("relative missing directory") << "nowhere/game.sh" << NoPath << ENOENT;
+    QTest::newRow("not executable") << "{root}/game/readme.txt" << NotAProgram << EACCES;
+    QTest::newRow("no program format") << "{root}/game/garbage" << NotAProgram << ENOEXEC;
+    QTest::newRow("a directory") << "{root}/game" << NotAProgram << EACCES;
 }
 
 void TestShell::startFailure()
 {
     QFETCH(QString, line);
     QFETCH(int, code);
+    QFETCH(int, error);
     StartTree tree;
     QVERIFY(tree.entered());
     const QString root = tree.root();
-    QCOMPARE(int(startCommandLine(expand(line, root)).failure), code);
+    const StartResult result = startCommandLine(expand(line, root));
+    QCOMPARE(int(result.failure), code);
+    QCOMPARE(result.error, error);
 }
 
 void TestShell::bareNameOnSearchPath_data()
