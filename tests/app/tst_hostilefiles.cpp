@@ -58,15 +58,6 @@ private:
     std::thread m_thread;
 };
 
-QStringList errorTexts()
-{
-    QStringList texts;
-    for (const msgbox::Shown& box : msgbox::shown())
-        if (box.icon == msgbox::Icon::Error)
-            texts.append(box.text);
-    return texts;
-}
-
 void closeWindow(MainWindow& form)
 {
     form.show();

@@ -113,4 +113,13 @@ std::unique_ptr<MainWindow> startMainWindow()
     return window;
 }
 
+QStringList errorTexts()
+{
+    QStringList texts;
+    for (const msgbox::Shown& box : msgbox::shown())
+        if (box.icon == msgbox::Icon::Error)
+            texts.append(box.text);
+    return texts;
+}
+
 } // namespace velstrom::test

@@ -74,6 +74,9 @@ private:
     QString m_previousCwd;
 };
 
+// The texts of the error boxes shown so far, in order.
+QStringList errorTexts();
+
 // The main window over a fake installation, as the program starts it (without showing it).
 std::unique_ptr<MainWindow> makeMainWindow();
 // The same, then the first fill of the lists, as the start-up does.

@@ -68,15 +68,6 @@ void setIdLevelsQuietly(MainWindow& form, Qt::CheckState state)
     form.state().loadingSettings = false;
 }
 
-QStringList errorTexts()
-{
-    QStringList texts;
-    for (const msgbox::Shown& box : msgbox::shown())
-        if (box.icon == msgbox::Icon::Error)
-            texts.append(box.text);
-    return texts;
-}
-
 // The widget that Tab moves to from `w`.
 QWidget* nextTabStop(QWidget* w)
 {

@@ -22,13 +22,9 @@ namespace {
 const QString Untitled = QStringLiteral("untitled");
 
 // Joined, so that a failure shows what was reported.
-QString errorTexts()
+QString joinedErrorTexts()
 {
-    QStringList texts;
-    for (const msgbox::Shown& box : msgbox::shown())
-        if (box.icon == msgbox::Icon::Error)
-            texts.append(box.text);
-    return texts.join(u'|');
+    return errorTexts().join(u'|');
 }
 
 // Every check box of the table, profile and program keys.
@@ -110,7 +106,7 @@ void TestSettingsStore::firstRunShowsTheDefaults()
     QVERIFY(!form->state().loadingSettings);
     QVERIFY(ui.pnEmp->isHidden());
     QVERIFY(!ui.cbRemoteConsole->isEnabled() && !ui.edROPW->isEnabled() && !ui.lblRconPassword->isEnabled());
-    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(joinedErrorTexts(), QString());
     // Nothing is written by a load.
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("velstrom.ini"))));
     QVERIFY(!QFile::exists(q2.file(QStringLiteral("untitled.ini"))));
@@ -243,7 +239,7 @@ void TestSettingsStore::indexesAndPositionsAreClamped()
     FakeQuake2 q2;
     writeIni(q2, Untitled, {{key, stored}});
     auto form = makeMainWindow();
-    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(joinedErrorTexts(), QString());
     QCOMPARE(shownValue(*form, *settingkeys::find(key)), saved);
     auto& ui = form->ui();
     // The labels follow the loaded positions.
@@ -288,7 +284,7 @@ void TestSettingsStore::nonIntegerTakesItsDefault()
                             {"Port", "27999"},   {"TimeOut", "300"},                 {"ConfigFile", "late.cfg"}};
     writeIni(q2, Untitled, KeyValues{{key, stored}} + held);
     auto form = makeMainWindow();
-    QCOMPARE(errorTexts(), QStringLiteral("'%1' is not a valid integer value").arg(stored));
+    QCOMPARE(joinedErrorTexts(), QStringLiteral("'%1' is not a valid integer value").arg(stored));
     QCOMPARE(form->ui().cbConfigFiles->currentText(), QStringLiteral("late.cfg"));
     QCOMPARE(shownValue(*form, *settingkeys::find(key)), fallback);
     QVERIFY(!form->state().loadingSettings);
@@ -312,7 +308,7 @@ void TestSettingsStore::unreadableIniIsReportedAndKept()
     FakeQuake2 q2;
     QCOMPARE(::mkfifo(QFile::encodeName(q2.file(name)).constData(), 0600), 0);
     auto form = makeMainWindow();
-    QCOMPARE(errorTexts(), QStringLiteral("Cannot read ") + q2.file(name) + QStringLiteral(": File access denied"));
+    QCOMPARE(joinedErrorTexts(), QStringLiteral("Cannot read ") + q2.file(name) + QStringLiteral(": File access denied"));
     QCOMPARE(form->ui().edMaxClients->text(), QStringLiteral("8"));
     form->settings().writeUserSettings();
     // Still the FIFO: not replaced by a written file.
@@ -335,7 +331,7 @@ void TestSettingsStore::invalidProfileNameIsNotUsed()
     FakeQuake2 q2;
     writeIni(q2, QStringLiteral("velstrom"), {{"CurrentUser", name}});
     auto form = makeMainWindow();
-    QCOMPARE(errorTexts(), QStringLiteral("Profile name '%1' is not valid; using \"untitled\".").arg(name));
+    QCOMPARE(joinedErrorTexts(), QStringLiteral("Profile name '%1' is not valid; using \"untitled\".").arg(name));
     QCOMPARE(form->profile().currentUser, Untitled);
     form->settings().writeUserSettings();
     QCOMPARE(storedValue(q2, QStringLiteral("velstrom"), QStringLiteral("CurrentUser")), Untitled);
@@ -366,7 +362,7 @@ void TestSettingsStore::nonIntegerAtStartKeepsTheMessageFile()
     writeIni(q2, Untitled, {{"Teamplay", "two"}});
     q2.writeProgramFile(QStringLiteral("SERVRMSG.TXT"), "Welcome to the night games\r\n");
     auto form = makeMainWindow();
-    QCOMPARE(errorTexts(), QStringLiteral("'two' is not a valid integer value"));
+    QCOMPARE(joinedErrorTexts(), QStringLiteral("'two' is not a valid integer value"));
     form->show();
     QVERIFY(form->close());
     // The message survives (written back as loaded, with its line break), instead of the file being emptied.
@@ -478,7 +474,7 @@ void TestSettingsStore::everySettingRoundTrips()
         form->settings().writeUserSettings();
     }
     auto fresh = makeMainWindow();
-    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(joinedErrorTexts(), QString());
     QCOMPARE(shownSettings(*fresh), expected);
     // Nothing in the list was at its default.
     const auto& keys = settingkeys::profileKeys();
@@ -587,7 +583,7 @@ void TestSettingsStore::unwritableDirectoryStopsTheSave()
     msgbox::clearShown();
     form->show();
     QVERIFY(form->close());
-    QCOMPARE(errorTexts(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
+    QCOMPARE(joinedErrorTexts(), QStringLiteral("Unable to write to ") + dir + QStringLiteral("velstrom.ini"));
     if (asRoot)
         QVERIFY(QDir().rename(aside, dir));
     else
@@ -633,7 +629,7 @@ void TestSettingsStore::resetAllRestoresDefaults()
     ui.resetAllButton->click();
 
     QCOMPARE(q2.sounds().names(), QStringList{QStringLiteral("SND_CONFIRM")});
-    QCOMPARE(errorTexts(), QString());
+    QCOMPARE(joinedErrorTexts(), QString());
     QCOMPARE(msgbox::shown().size(), 1);
     QCOMPARE(msgbox::shown()[0].caption, QStringLiteral("Confirm"));
     QCOMPARE(msgbox::shown()[0].text, QStringLiteral("Are you sure you want to reset all settings to defaults?"));
