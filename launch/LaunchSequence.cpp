@@ -38,6 +38,7 @@ void waitForStart(GameProcess& game, QEventLoop::ProcessEventsFlags flags)
         return;
     QEventLoop loop;
     QObject::connect(&game, &GameProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(left + 1, &loop, &QEventLoop::quit);
+    // A coarse timer may fire up to 5 % early, and a server that stops in its last moments must not be missed.
+    QTimer::singleShot(left + 1, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec(flags);
 }
