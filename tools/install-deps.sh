@@ -3,7 +3,7 @@
 set -eu
 packages="cmake g++ make pkg-config python3 qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
 libsimpleini-dev libglib2.0-dev libgl-dev libbenchmark-dev fonts-liberation2 fonts-dejavu-core
-xvfb xauth imagemagick zlib1g-dev systemd
+xvfb xauth imagemagick zlib1g-dev libdeflate-dev systemd
 gcc meson ninja-build"
 [ "${1:-}" = "--with-fuzzer" ] && packages="$packages clang libclang-rt-14-dev"
 

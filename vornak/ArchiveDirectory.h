@@ -1,6 +1,6 @@
 #pragma once
 // Directories of the two archive kinds Quake 2 engines read: id's PACK files (.pak) and zip files (.pk3 and
-// kin). Only the directory is read; one member's bytes are read on demand, inflated by zlib and capped.
+// kin). Only the directory is read; one member's bytes are read on demand, inflated and capped.
 // Every number in an archive is distrusted: a fault ends the reading with a text saying why, never a crash,
 // a hang or an allocation the archive's size does not justify. No Qt, no exceptions out of the readers.
 #include <cstddef>
@@ -79,7 +79,7 @@ ArchiveDirectory readZipDirectory(const ByteSource& source);
 ArchiveDirectory readDirectory(const ByteSource& source, ArchiveFormat format);
 
 // One member's bytes into `bytes`: a PACK member or a stored zip member copied, a deflated one inflated by
-// zlib, checked against its stated size and CRC. False with `problem` set when it cannot be read, also when
+// libdeflate, checked against its stated size and CRC. False with `problem` set when it cannot be read, also when
 // it is larger than `cap`.
 bool readMember(const ByteSource& source, ArchiveFormat format, const ArchiveMember& member, std::string& bytes,
                 std::string& problem, std::size_t cap = MemberSizeCap);

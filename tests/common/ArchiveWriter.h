@@ -31,6 +31,7 @@ struct ArchiveFile {
     QByteArray name;
     QByteArray bytes;
     bool deflate = false; // zip only
+    int level = Z_BEST_SPEED; // zlib's compression level when deflated
 };
 
 // "PACK", directory offset, directory length; the files; 64-byte entries (56-byte name, offset, length).
@@ -51,10 +52,10 @@ inline QByteArray pakArchive(const QList<ArchiveFile>& files)
     return data + dir;
 }
 
-inline QByteArray rawDeflate(const QByteArray& bytes)
+inline QByteArray rawDeflate(const QByteArray& bytes, int level = Z_BEST_SPEED)
 {
     z_stream s{};
-    deflateInit2(&s, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&s, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     QByteArray out(int(deflateBound(&s, uLong(bytes.size()))), '\0');
     s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
     s.avail_in = uInt(bytes.size());
@@ -74,7 +75,7 @@ inline QByteArray zipArchive(const QList<ArchiveFile>& files, const QList<quint3
     QByteArray dir;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const ArchiveFile& file = files[i];
-        const QByteArray packed = file.deflate ? rawDeflate(file.bytes) : file.bytes;
+        const QByteArray packed = file.deflate ? rawDeflate(file.bytes, file.level) : file.bytes;
         const quint32 crc =
             quint32(crc32(0, reinterpret_cast<const Bytef*>(file.bytes.constData()), uInt(file.bytes.size())));
         const quint32 size = i < stated.size() ? stated[i] : quint32(file.bytes.size());
