@@ -7,6 +7,7 @@
 #include "support/Quake2Paths.h"
 #include "support/TextFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
@@ -78,6 +79,10 @@ QString GameLevels::relative(const std::string& path) const
         if (!dir.isEmpty() && full.startsWith(dir + u'/'))
             return full.mid(dir.size() + 1);
     }
+    // The engine's user folder (~/.yq2, ~/.q2pro) as its users write it.
+    const QString home = QDir::homePath();
+    if (home != QDir::rootPath() && full.startsWith(home + u'/'))
+        return u'~' + full.mid(home.size());
     return full;
 }
 

@@ -46,8 +46,8 @@ public:
     // The archive that holds the level, relative to the Quake 2 directory ("baseq2/pak0.pak"); empty for a
     // loose level and for one the engine cannot find.
     QString archiveOf(const QString& name) const;
-    // Where the level comes from, for a tooltip: "maps/<member> in baseq2/pak0.pak" or "baseq2/maps/<file>";
-    // empty when the engine cannot find it.
+    // Where the level comes from, for a tooltip: "maps/<member> in baseq2/pak0.pak" or "baseq2/maps/<file>",
+    // below the home folder "~/.yq2/baseq2/..."; empty when the engine cannot find it.
     QString sourceOf(const QString& name) const;
 
     // The names of maps.lst (as readIdLevelNames): the loose <quake2Dir>/baseq2/maps.lst when there is one,

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -149,6 +150,26 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(baseq2("maps.lst")));
         const QTemporaryDir empty;
         QVERIFY_THROWS_EXCEPTION(AppError, levels::GameLevels(empty.path(), Engine::AnyEngine).readIdLevelNames());
+    }
+
+    // Levels in the engine's user folder are named from the home folder, as its users write them.
+    void levelsInTheUserFolder()
+    {
+        const QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        const QString user = home.path() + QStringLiteral("/.yq2/baseq2");
+        QVERIFY(put(user + QStringLiteral("/maps/homelevel.bsp"), levelTitled("Home")));
+        QVERIFY(put(user + QStringLiteral("/user.pk3"), zipArchive({member("maps/userlevel.bsp", "User", true)})));
+
+        const levels::LevelSearch search(Engine::YamagiQuake2,
+                                         {(q2() + QStringLiteral("/baseq2")).toStdString(), user.toStdString()});
+        const levels::GameLevels game(q2(), search);
+        QCOMPARE(game.sourceOf("homelevel"), QStringLiteral("~/.yq2/baseq2/maps/homelevel.bsp"));
+        QCOMPARE(game.sourceOf("userlevel"), QStringLiteral("maps/userlevel.bsp in ~/.yq2/baseq2/user.pk3"));
+        QCOMPARE(game.description("userlevel"), QStringLiteral("User (in user.pk3)"));
+        QCOMPARE(game.sourceOf("loose"), QStringLiteral("baseq2/maps/loose.bsp"));
     }
 };
 
